@@ -1,0 +1,5 @@
+# Cross toolchain: Windows i686 with MinGW-w64 (posix thread model, static runtime).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(PELOMAR_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

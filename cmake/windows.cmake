@@ -1,0 +1,23 @@
+# The Windows adapters and Pelomar.exe: a GUI program with the runtime linked
+# statically, so the executable runs alone.
+add_link_options(-static -static-libgcc -static-libstdc++)
+set(PELOMAR_WIN32_LIBS user32 gdi32 winmm advapi32 shell32 ole32 oleaut32 uuid windowscodecs shlwapi)
+
+pelomar_win32_sources(PELOMAR_WIN32_SOURCES)
+add_library(pelomar_win32 STATIC ${PELOMAR_WIN32_SOURCES})
+target_link_libraries(pelomar_win32 PUBLIC pelomar_core ${PELOMAR_WIN32_LIBS})
+target_compile_definitions(pelomar_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+set(PELOMAR_ICON ${PELOMAR_ASSET_DIR}/app.ico)
+configure_file(${CMAKE_SOURCE_DIR}/app/pelomar.rc.in ${CMAKE_BINARY_DIR}/generated/pelomar.rc @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/pelomar.rc PROPERTIES OBJECT_DEPENDS "${PELOMAR_ICON}")
+
+add_executable(Pelomar WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp ${CMAKE_BINARY_DIR}/generated/pelomar.rc)
+target_link_libraries(Pelomar PRIVATE pelomar_win32)
+
+foreach(target Pelomar)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+endforeach()
+foreach(target pelomar_core pelomar_win32 Pelomar)
+  target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+endforeach()

@@ -1,0 +1,291 @@
+// Win32 adapter for the main window and chart panel. Supports: creation,
+// the fit of the frame to the chart, retained drawing with a direct update
+// of the screen (the press animation draws without handling messages),
+// pointer and menu events handed to the MainWindowHandler.
+#include "ui/main_window_win32.h"
+
+#include <windowsx.h>
+
+#include "media/assets.h"
+#include "ui/main_window_rules.h"
+#include "ui/text_win32.h"
+
+namespace pelomar {
+namespace {
+
+const wchar_t kMainClass[] = L"PelomarMainWindow";
+const wchar_t kPanelClass[] = L"PelomarChartPanel";
+constexpr std::string_view kTitle = "Pelomar(Vok) 1.1 - \xD3\xD2\xBC\xFC\xC9\xE8\xD6\xC3";  // Pelomar(Vok) 1.1 - 右键设置
+constexpr int kPenWidth = 5;
+
+COLORREF toColorRef(Colour c) { return RGB(c.r, c.g, c.b); }
+
+void unite(RECT& acc, const RECT& r) {
+    if (IsRectEmpty(&acc))
+        acc = r;
+    else
+        UnionRect(&acc, &acc, &r);
+}
+
+}  // namespace
+
+int currentKeyState() {
+    int keys = 0;
+    if (GetKeyState(VK_CONTROL) & 0x8000) keys |= 1;
+    if (GetKeyState(VK_SHIFT) & 0x8000) keys |= 2;
+    if (GetKeyState(VK_MENU) & 0x8000) keys |= 4;
+    return keys;
+}
+
+// ---------------------------------------------------------------- ChartPanel
+
+ChartPanel::~ChartPanel() {
+    if (back_) {
+        SelectObject(back_, backOld_);
+        DeleteDC(back_);
+    }
+    if (backBitmap_) DeleteObject(backBitmap_);
+    if (pen_) DeleteObject(pen_);
+}
+
+bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
+    handler_ = handler;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &ChartPanel::windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = nullptr;  // the panel sets its own pointer shape
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kPanelClass;
+    RegisterClassExW(&wc);
+
+    picture_ = decodePicture(chartPicture());
+    HDC screen = GetDC(nullptr);
+    back_ = CreateCompatibleDC(screen);
+    backBitmap_ = CreateCompatibleBitmap(screen, kChartWidth, kChartHeight);
+    ReleaseDC(nullptr, screen);
+    backOld_ = SelectObject(back_, backBitmap_);
+    PatBlt(back_, 0, 0, kChartWidth, kChartHeight, WHITENESS);
+    picture_.draw(back_, 0, 0);
+    pen_ = CreatePen(PS_SOLID, kPenWidth, toColorRef(penColour_));
+    SelectObject(back_, pen_);
+    SelectObject(back_, GetStockObject(NULL_BRUSH));
+    SetROP2(back_, R2_COPYPEN);
+    SetBkMode(back_, TRANSPARENT);
+
+    hwnd_ = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kChartWidth, kChartHeight, parent,
+                            nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+void ChartPanel::present(const RECT& area) {
+    if (!hwnd_ || IsRectEmpty(&area)) return;
+    HDC dc = GetDC(hwnd_);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, back_, area.left, area.top,
+           SRCCOPY);
+    ReleaseDC(hwnd_, dc);
+}
+
+void ChartPanel::erase() {
+    if (IsRectEmpty(&dirty_)) return;
+    const RECT area = dirty_;
+    SetRectEmpty(&dirty_);
+    PatBlt(back_, area.left, area.top, area.right - area.left, area.bottom - area.top, WHITENESS);
+    HDC mem = CreateCompatibleDC(back_);
+    HGDIOBJ old = SelectObject(mem, picture_.bitmap());
+    BitBlt(back_, area.left, area.top, area.right - area.left, area.bottom - area.top, mem, area.left, area.top,
+           SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    present(area);
+}
+
+void ChartPanel::setPenColour(Colour colour) {
+    if (colour == penColour_ && pen_) return;
+    penColour_ = colour;
+    HPEN pen = CreatePen(PS_SOLID, kPenWidth, toColorRef(colour));
+    SelectObject(back_, pen);
+    if (pen_) DeleteObject(pen_);
+    pen_ = pen;
+}
+
+void ChartPanel::drawRectangle(int left, int top, int right, int bottom) {
+    Rectangle(back_, left, top, right, bottom);
+    // The wide pen is centred on the outline; cover its outer half as well.
+    RECT area{left - kPenWidth, top - kPenWidth, right + kPenWidth, bottom + kPenWidth};
+    RECT panel{0, 0, kChartWidth, kChartHeight};
+    IntersectRect(&area, &area, &panel);
+    unite(dirty_, area);
+    present(area);
+}
+
+void ChartPanel::setPointerHand(bool hand) {
+    if (hand == hand_) return;
+    hand_ = hand;
+    POINT p;
+    RECT r;
+    if (GetCursorPos(&p) && WindowFromPoint(p) == hwnd_ && GetClientRect(hwnd_, &r))
+        SetCursor(LoadCursorW(nullptr, hand_ ? IDC_HAND : IDC_ARROW));
+}
+
+void ChartPanel::onPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    const RECT& r = ps.rcPaint;
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back_, r.left, r.top, SRCCOPY);
+    EndPaint(hwnd_, &ps);
+}
+
+LRESULT CALLBACK ChartPanel::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ChartPanel* self = reinterpret_cast<ChartPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        self = static_cast<ChartPanel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->handle(msg, wParam, lParam);
+}
+
+LRESULT ChartPanel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const HWND hwnd = hwnd_;
+    switch (msg) {
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers everything
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, hand_ ? IDC_HAND : IDC_ARROW));
+            return TRUE;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        handler_->onChartPointer(PointerEventKind::Move, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                                 currentKeyState());
+        return 0;
+    case WM_LBUTTONDOWN:
+        handler_->onChartPointer(PointerEventKind::Press, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                                 currentKeyState());
+        return 0;
+    case WM_LBUTTONUP:
+        handler_->onChartPointer(PointerEventKind::Release, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                                 currentKeyState());
+        return 0;
+    case WM_RBUTTONDOWN:
+        handler_->onChartRightPress();
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- MainWindow
+
+MainWindow::~MainWindow() {
+    destroy();
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+bool MainWindow::create(HINSTANCE instance, MainWindowHandler* handler) {
+    handler_ = handler;
+    bigIcon_ = static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                               LR_DEFAULTCOLOR));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &MainWindow::windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainClass;
+    RegisterClassExW(&wc);
+
+    const int left = centredOrigin(GetSystemMetrics(SM_CXSCREEN), kMainWindowWidth);
+    const int top = centredOrigin(GetSystemMetrics(SM_CYSCREEN), kMainWindowHeight);
+    const std::wstring title = gbkToWide(kTitle);
+    CreateWindowExW(0, kMainClass, title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, left,
+                    top, kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+void MainWindow::fitToChart() {
+    RECT outer, client;
+    GetWindowRect(hwnd_, &outer);
+    GetClientRect(hwnd_, &client);
+    const int width = fittedOuterSize(outer.right - outer.left, client.right - client.left, kChartWidth);
+    const int height = fittedOuterSize(outer.bottom - outer.top, client.bottom - client.top, kChartHeight);
+    if (width != outer.right - outer.left || height != outer.bottom - outer.top)
+        SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::setVisible(bool visible) {
+    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool MainWindow::visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void MainWindow::setAlwaysOnTop(bool onTop) {
+    if (hwnd_)
+        SetWindowPos(hwnd_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void MainWindow::destroy() {
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->handle(msg, wParam, lParam);
+}
+
+LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const HWND hwnd = hwnd_;
+    switch (msg) {
+    case WM_CREATE:
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+        if (!panel_.create(hwnd_, handler_)) return -1;
+        handler_->onMainWindowCreated();
+        return 0;
+    case WM_NCACTIVATE:
+        // The card window takes the focus; the title bar stays in the active colours.
+        return DefWindowProcW(hwnd_, WM_NCACTIVATE, TRUE, lParam);
+    case WM_CLOSE:
+        if (handler_->onMainWindowCloseQuery()) DestroyWindow(hwnd_);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return handler_->onMainWindowCloseQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        if (wParam) DestroyWindow(hwnd_);
+        return 0;
+    case WM_COMMAND:
+        handler_->onCommand(LOWORD(wParam));
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace pelomar

@@ -1,0 +1,111 @@
+// The main window and its chart panel.
+//
+// MainWindow: fixed frame (caption, system menu, minimise box), centred at
+// creation, created hidden, title bar kept in the active colours, the
+// program icon. ChartPanel: its only child, 530 x 459, showing the chart
+// picture unscaled with retained drawing on top (a 5-pixel solid pen and a
+// hollow brush), and forwarding pointer events. Decisions about what the
+// events do live with the handler, not here.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/highlight.h"
+#include "ui/picture_win32.h"
+
+namespace pelomar {
+
+inline constexpr int kMainWindowWidth = 536;
+inline constexpr int kMainWindowHeight = 488;
+inline constexpr int kChartWidth = 530;
+inline constexpr int kChartHeight = 459;
+
+// What the windows report to the program.
+class MainWindowHandler {
+public:
+    virtual ~MainWindowHandler() = default;
+    // The main window and its panel exist; runs before creation returns.
+    virtual void onMainWindowCreated() = 0;
+    // Close button, Alt+F4, Esc, end of session: true lets the window close.
+    virtual bool onMainWindowCloseQuery() = 0;
+    virtual void onCommand(int command) = 0;
+    // Pointer events on the chart panel in panel coordinates; keys is the
+    // modifier bit set (1 Ctrl, 2 Shift, 4 Alt).
+    virtual void onChartPointer(PointerEventKind kind, int x, int y, int keys) = 0;
+    virtual void onChartRightPress() = 0;
+};
+
+// The modifier keys held now, as a bit set: 1 Ctrl, 2 Shift, 4 Alt.
+int currentKeyState();
+
+class ChartPanel final : public ChartCanvas {
+public:
+    ChartPanel() = default;
+    ~ChartPanel() override;
+    ChartPanel(const ChartPanel&) = delete;
+    ChartPanel& operator=(const ChartPanel&) = delete;
+
+    bool create(HWND parent, MainWindowHandler* handler);
+    HWND hwnd() const { return hwnd_; }
+
+    void erase() override;
+    void setPenColour(Colour colour) override;
+    void drawRectangle(int left, int top, int right, int bottom) override;
+
+    // Pointer shape over the panel: the hand over a region, else the arrow.
+    bool pointerIsHand() const { return hand_; }
+    void setPointerHand(bool hand);
+
+    // The retained copy: the picture with every drawing since the last erase.
+    HDC backBuffer() const { return back_; }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void onPaint();
+    void present(const RECT& area);
+
+    HWND hwnd_ = nullptr;
+    MainWindowHandler* handler_ = nullptr;
+    Picture picture_;
+    HDC back_ = nullptr;
+    HBITMAP backBitmap_ = nullptr;
+    HGDIOBJ backOld_ = nullptr;
+    HPEN pen_ = nullptr;
+    Colour penColour_ = kFrameRed;
+    RECT dirty_{};  // area drawn on since the last erase
+    bool hand_ = false;
+};
+
+class MainWindow {
+public:
+    MainWindow() = default;
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window hidden; onMainWindowCreated runs before this returns.
+    bool create(HINSTANCE instance, MainWindowHandler* handler);
+    HWND hwnd() const { return hwnd_; }
+    bool exists() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
+    ChartPanel& panel() { return panel_; }
+
+    // Makes the client area exactly 530 x 459, keeping the left and top edges.
+    void fitToChart();
+    void setVisible(bool visible);
+    bool visible() const;
+    void setAlwaysOnTop(bool onTop);
+    void destroy();
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+    MainWindowHandler* handler_ = nullptr;
+    ChartPanel panel_;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+};
+
+}  // namespace pelomar

@@ -1,0 +1,22 @@
+// The user-interface thread's message handling: the main loop, and the
+// dispatch of already-queued messages used while a group is read aloud.
+// Both pass every message through the same pre-translation filter first.
+#pragma once
+
+#include <windows.h>
+
+namespace pelomar {
+
+// Returns true when it consumed the message.
+using MessageFilter = bool (*)(MSG& message);
+void setMessageFilter(MessageFilter filter);
+
+// Gets, filters, translates and dispatches until a quit request arrives.
+void runMainLoop();
+
+// Dispatches every message already queued and returns when the queue is
+// empty. A quit request at the head of the queue is left there for the main
+// loop and ends the dispatching.
+void processPendingEvents();
+
+}  // namespace pelomar

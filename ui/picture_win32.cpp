@@ -1,0 +1,98 @@
+// WIC decoding of the embedded GIFs. Only the first frame is read; the
+// pictures are single-frame GIF87a without transparency.
+#include "ui/picture_win32.h"
+
+#include <wincodec.h>
+
+#include <utility>
+
+namespace pelomar {
+namespace {
+
+template <class T>
+struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    T** out() { return &p; }
+    T* operator->() const { return p; }
+};
+
+}  // namespace
+
+Picture::~Picture() {
+    if (bitmap_) DeleteObject(bitmap_);
+}
+
+Picture::Picture(Picture&& other) noexcept { *this = std::move(other); }
+
+Picture& Picture::operator=(Picture&& other) noexcept {
+    std::swap(bitmap_, other.bitmap_);
+    std::swap(bits_, other.bits_);
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+    return *this;
+}
+
+unsigned Picture::pixel(int x, int y) const {
+    if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    return bits_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
+}
+
+void Picture::draw(HDC dc, int x, int y) const {
+    if (!bitmap_) return;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, bitmap_);
+    BitBlt(dc, x, y, width_, height_, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+Picture decodePicture(AssetView bytes) {
+    Picture picture;
+    if (bytes.empty()) return picture;
+    ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.out()))))
+        return picture;
+    ComPtr<IWICStream> stream;
+    if (FAILED(factory->CreateStream(stream.out()))) return picture;
+    if (FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data), static_cast<DWORD>(bytes.size))))
+        return picture;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, decoder.out())))
+        return picture;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, frame.out()))) return picture;
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(converter.out()))) return picture;
+    if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
+        return picture;
+    UINT w = 0, h = 0;
+    if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 4096 || h > 4096) return picture;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = static_cast<LONG>(w);
+    info.bmiHeader.biHeight = -static_cast<LONG>(h);  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return picture;
+    const UINT stride = w * 4;
+    if (FAILED(converter->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits)))) {
+        DeleteObject(bitmap);
+        return picture;
+    }
+    picture.bitmap_ = bitmap;
+    picture.bits_ = static_cast<const unsigned*>(bits);
+    picture.width_ = static_cast<int>(w);
+    picture.height_ = static_cast<int>(h);
+    return picture;
+}
+
+}  // namespace pelomar

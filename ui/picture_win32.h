@@ -1,0 +1,42 @@
+// Pictures for display: an embedded GIF decoded by the platform's picture
+// decoder (WIC) into a 32-bit top-down DIB section.
+#pragma once
+
+#include <windows.h>
+
+#include "media/assets.h"
+
+namespace pelomar {
+
+class Picture {
+public:
+    Picture() = default;
+    ~Picture();
+    Picture(Picture&& other) noexcept;
+    Picture& operator=(Picture&& other) noexcept;
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    HBITMAP bitmap() const { return bitmap_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool empty() const { return bitmap_ == nullptr; }
+    // Pixel (x, y) as 0x00RRGGBB; 0 outside the picture.
+    unsigned pixel(int x, int y) const;
+
+    // Draws the picture unscaled with its top-left corner at (x, y).
+    void draw(HDC dc, int x, int y) const;
+
+private:
+    friend Picture decodePicture(AssetView bytes);
+    HBITMAP bitmap_ = nullptr;
+    const unsigned* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// Empty when the bytes are not a picture the decoder takes. COM must be
+// initialised on the calling thread.
+Picture decodePicture(AssetView bytes);
+
+}  // namespace pelomar

@@ -1,0 +1,15 @@
+// The program's texts are GBK bytes; Windows gets them as UTF-16, converted
+// from code page 936 whatever the system's ANSI code page is.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pelomar {
+
+inline constexpr unsigned kCodePageGbk = 936;
+
+std::wstring gbkToWide(std::string_view gbk);
+std::string wideToGbk(std::wstring_view wide);
+
+}  // namespace pelomar
