@@ -31,8 +31,24 @@ public:
     bool preTranslate(MSG& msg);
 
 private:
+    // Options: the check marks of the menu are their values.
+    void loadSettings();
+    void saveSettings();
+    void toggleOption(int option);
+    void applyAlwaysOnTop();
+    void applyEscCloses();
+    void applyAutostart();
+
+    // Menu actions.
+    void showContextMenu();
+    void showHelpText();
+    void openHelpWindow();
+    void exitProgram();
+
+    void installTrayIcon();
     void endProgram();
 
+    HINSTANCE instance_ = nullptr;
     SymbolChart chart_;
     ContextMenu menu_;
     MainWindow mainWindow_;
@@ -45,6 +61,7 @@ Program* gProgram = nullptr;
 bool filterMessage(MSG& msg) { return gProgram && gProgram->preTranslate(msg); }
 
 int Program::run(HINSTANCE instance) {
+    instance_ = instance;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
     setMessageFilter(&filterMessage);
@@ -60,16 +77,41 @@ void Program::onMainWindowCreated() {
     const std::vector<std::string> arguments = splitCommandLine(wideToGbk(GetCommandLineW()));
     mainWindow_.fitToChart();
     chart_.buildChart();
+    loadSettings();
+    installTrayIcon();
     if (startsVisible(arguments)) mainWindow_.setVisible(true);
 }
 
-bool Program::onMainWindowCloseQuery() { return true; }
+bool Program::onMainWindowCloseQuery() {
+    saveSettings();
+    return true;
+}
 
-void Program::onCommand(int) {}
+void Program::onCommand(int command) {
+    const int row = rowForCommand(command);
+    if (row == 0) return;
+    const MenuRow& item = menuRows()[row - 1];
+    switch (item.action) {
+    case MenuAction::ToggleOption:
+        toggleOption(item.option);
+        break;
+    case MenuAction::Help:
+        showHelpText();
+        break;
+    case MenuAction::About:
+        openHelpWindow();
+        break;
+    case MenuAction::Exit:
+        exitProgram();
+        break;
+    case MenuAction::None:
+        break;
+    }
+}
 
 void Program::onChartPointer(PointerEventKind, int, int, int) {}
 
-void Program::onChartRightPress() {}
+void Program::onChartRightPress() { showContextMenu(); }
 
 bool Program::preTranslate(MSG& msg) {
     const HWND main = mainWindow_.hwnd();
@@ -82,6 +124,40 @@ bool Program::preTranslate(MSG& msg) {
     return true;
 }
 
+void Program::loadSettings() {}
+
+void Program::saveSettings() {}
+
+void Program::toggleOption(int option) {
+    menu_.setOption(option, !menu_.option(option));
+    if (option == 9) applyAlwaysOnTop();
+    if (option == 10) applyEscCloses();
+    if (option == 11) applyAutostart();
+}
+
+void Program::applyAlwaysOnTop() { mainWindow_.setAlwaysOnTop(menu_.option(9)); }
+
+void Program::applyEscCloses() { escCloses_ = menu_.option(10); }
+
+void Program::applyAutostart() {}
+
+void Program::showContextMenu() {}
+
+void Program::showHelpText() {}
+
+void Program::openHelpWindow() {}
+
+// Saves, then ends the program: destroying the main window ends the main
+// loop, after which endProgram runs as for every other ending.
+void Program::exitProgram() {
+    saveSettings();
+    mainWindow_.destroy();
+}
+
+void Program::installTrayIcon() {}
+
+// Destroys what is left of the windows (the main window takes its owned
+// windows and the tray icon with it), then releases the rest.
 void Program::endProgram() {
     mainWindow_.destroy();
     CoUninitialize();
