@@ -1,0 +1,334 @@
+"""Drives the real Pelomar.exe under Wine on a private X server.
+
+Each test module starts one Session: an Xvfb screen of 1024 x 768, a private
+Wine prefix whose default desktop is a 1024 x 768 virtual desktop with a
+taskbar and notification area, and helpers to start the program, find its
+windows, move and click the pointer, take screenshots and read the registry.
+Only processes started here are stopped, by their ids, and the prefix's own
+wineserver.
+"""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+from PIL import Image
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+SCREEN = (1024, 768)
+CHART_SIZE = (530, 459)
+MAIN_TITLE = "Pelomar(Vok) 1.1 - 右键设置"
+HIDDEN = "隐藏"
+MAIN_TITLE_PATTERN = "^" + re.escape(MAIN_TITLE) + "$"
+
+SOURCE_DIR = os.environ.get("PELOMAR_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+EXE = os.environ.get("PELOMAR_EXE", "")
+LAUNCHER = os.environ.get("PELOMAR_LAUNCH", "")
+WORK_DIR = os.environ.get("PELOMAR_E2E_DIR", os.path.join(tempfile.gettempdir(), "pelomar-e2e"))
+ARTIFACTS = os.path.join(WORK_DIR, "artifacts")
+
+
+def windows_path(unix_path):
+    """The path under Wine's drive Z:."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+def wait_until(predicate, timeout=15.0, interval=0.1):
+    """Polls predicate until it returns something truthy; returns that or None."""
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= end:
+            return None
+        time.sleep(interval)
+
+
+class Program:
+    """One running copy of Pelomar.exe."""
+
+    def __init__(self, session, proc, folder):
+        self.session = session
+        self.proc = proc
+        self.folder = folder
+
+    @property
+    def pid(self):
+        return self.proc.pid
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, timeout=20.0):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def kill(self):
+        if self.running():
+            self.proc.kill()
+            self.proc.wait(timeout=10)
+
+    def main_window(self, timeout=15.0):
+        return self.session.find_window(MAIN_TITLE_PATTERN, timeout)
+
+    def ini_path(self):
+        return os.path.join(self.folder, "Pelomar.ini")
+
+
+class Session:
+    def __init__(self, name, lang=None):
+        self.name = name
+        self.lang = lang or os.environ.get("LANG", "zh_CN.UTF-8")
+        self.prefix = os.environ.get("PELOMAR_E2E_WINEPREFIX", os.path.join(WORK_DIR, "wineprefix"))
+        self.home = os.path.join(WORK_DIR, "home")
+        self.xvfb = None
+        self.display = None
+        self.programs = []
+
+    # -- set-up and tear-down ------------------------------------------------
+    def start(self):
+        if not EXE or not os.path.isfile(EXE):
+            raise unittest.SkipTest("PELOMAR_EXE does not name the built Pelomar.exe")
+        os.makedirs(WORK_DIR, exist_ok=True)
+        os.makedirs(self.home, exist_ok=True)
+        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
+            f.write("pcm.!default { type null }\n")
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as r:
+            number = r.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not report a display")
+        self.display = ":" + number
+        self._prepare_prefix()
+        self.move(2, 2)
+
+    def stop(self):
+        for program in self.programs:
+            program.kill()
+        self.programs = []
+        subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+            self.xvfb = None
+
+    def env(self, lang=None):
+        env = dict(os.environ)
+        env.update({
+            "WINEPREFIX": self.prefix,
+            "WINEARCH": "win64",
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "HOME": self.home,
+            "LANG": lang or self.lang,
+            "LC_ALL": lang or self.lang,
+        })
+        if self.display:
+            env["DISPLAY"] = self.display
+        return env
+
+    def _prepare_prefix(self):
+        marker = os.path.join(self.prefix, ".pelomar-desktop")
+        if os.path.exists(marker):
+            return
+        for key, value, kind, data in [
+            (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "Default"),
+            (r"HKCU\Software\Wine\Explorer\Desktops", "Default", "REG_SZ", "%dx%d" % SCREEN),
+            (r"HKCU\Software\Wine\Explorer\Desktops\Default", "EnableShell", "REG_DWORD", "1"),
+        ]:
+            self.wine(["reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"])
+        subprocess.run([WINESERVER, "-w"], env=self.env())
+        with open(marker, "w") as f:
+            f.write("virtual desktop with shell\n")
+
+    def stop_stragglers(self):
+        """Ends what is left of programs started through the launcher."""
+        subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    # -- running programs ----------------------------------------------------
+    def wine(self, args, lang=None, check=True):
+        """Runs a Wine built-in (reg, ...) to completion; returns its output."""
+        result = subprocess.run([WINE] + args, env=self.env(lang), capture_output=True, timeout=120)
+        if check and result.returncode != 0:
+            raise RuntimeError("wine %s failed: %s" % (" ".join(args), result.stderr.decode(errors="replace")))
+        return result.stdout.decode("utf-8", errors="replace")
+
+    def program_folder(self, name, exotic=False):
+        """A fresh folder holding a copy of Pelomar.exe; exotic adds characters
+        outside code page 936 and blanks to its path."""
+        sub = name + (" ü ħ 音标" if exotic else "")
+        folder = os.path.join(WORK_DIR, "run", sub)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        shutil.copy2(EXE, os.path.join(folder, "Pelomar.exe"))
+        return folder
+
+    def launch(self, folder, args=(), lang=None, raw_command=None):
+        """Starts folder/Pelomar.exe with the given arguments (each passed as
+        one argv entry; Wine quotes those with blanks)."""
+        exe = os.path.join(folder, "Pelomar.exe")
+        argv = [WINE, exe] + list(args)
+        proc = subprocess.Popen(argv, cwd=folder, env=self.env(lang), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        program = Program(self, proc, folder)
+        self.programs.append(program)
+        return program
+
+    def launch_exact(self, folder, arguments_text, lang=None):
+        """Starts folder/Pelomar.exe with an exact Windows command line: the
+        quoted program path, a blank and arguments_text, untouched. The
+        returned Program's exit code is the program's own."""
+        if not LAUNCHER or not os.path.isfile(LAUNCHER):
+            raise unittest.SkipTest("PELOMAR_LAUNCH does not name the launcher")
+        command = '"%s" %s' % (windows_path(os.path.join(folder, "Pelomar.exe")), arguments_text)
+        proc = subprocess.Popen([WINE, LAUNCHER, command.encode("utf-8").hex()], cwd=folder, env=self.env(lang),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        program = Program(self, proc, folder)
+        self.programs.append(program)
+        return program
+
+    # -- X helpers -------------------------------------------------------------
+    def xdotool(self, *args, check=False):
+        result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env(), capture_output=True, timeout=30)
+        if check and result.returncode != 0:
+            raise RuntimeError("xdotool %s failed" % " ".join(map(str, args)))
+        return result.stdout.decode(errors="replace")
+
+    def windows(self, name_regex):
+        out = self.xdotool("search", "--onlyvisible", "--name", name_regex)
+        return [int(w) for w in out.split()]
+
+    def find_window(self, name_regex, timeout=15.0):
+        found = wait_until(lambda: self.windows(name_regex), timeout)
+        return found[0] if found else None
+
+    def geometry(self, window):
+        """Absolute (x, y, width, height) of an X window."""
+        out = subprocess.run(["xwininfo", "-id", str(window)], env=self.env(), capture_output=True,
+                             timeout=30).stdout.decode()
+        values = {}
+        for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
+                           ("w", "Width"), ("h", "Height")):
+            m = re.search(label + r":\s+(-?\d+)", out)
+            values[key] = int(m.group(1)) if m else None
+        return values["x"], values["y"], values["w"], values["h"]
+
+    def client_origin(self, window, client_size=CHART_SIZE):
+        """Screen position of a framed window's client area: equal side
+        borders, the rest of the height above the client is the caption."""
+        x, y, w, h = self.geometry(window)
+        border = (w - client_size[0]) // 2
+        return x + border, y + h - client_size[1] - border
+
+    def move(self, x, y):
+        self.xdotool("mousemove", x, y)
+
+    def click(self, x, y, button=1):
+        self.xdotool("mousemove", x, y)
+        time.sleep(0.05)
+        self.xdotool("click", button)
+
+    def press(self, button=1):
+        self.xdotool("mousedown", button)
+
+    def release(self, button=1):
+        self.xdotool("mouseup", button)
+
+    def key(self, *keys):
+        self.xdotool("key", *keys)
+
+    def close_box(self, window):
+        """The close box of a captioned window, as Wine draws it."""
+        x, y, w, _ = self.geometry(window)
+        return x + w - 11, y + 12
+
+    def screenshot(self, save_as=None):
+        path = os.path.join(WORK_DIR, "shot-%s.png" % self.name)
+        subprocess.run(["import", "-window", "root", path], env=self.env(), check=True, timeout=60)
+        image = Image.open(path).convert("RGB")
+        if save_as:
+            os.makedirs(ARTIFACTS, exist_ok=True)
+            image.save(os.path.join(ARTIFACTS, save_as))
+        return image
+
+    # -- registry --------------------------------------------------------------
+    def reg_value(self, key, name):
+        """The data of a registry value as reg.exe prints it, or None."""
+        result = subprocess.run([WINE, "reg", "query", key, "/v", name], env=self.env(), capture_output=True,
+                                timeout=120)
+        if result.returncode != 0:
+            return None
+        for line in result.stdout.decode("utf-8", errors="replace").splitlines():
+            parts = re.split(r"\s{4}", line.strip(), maxsplit=2)
+            if len(parts) == 3 and parts[0] == name:
+                return parts[2]
+        return None
+
+
+def decoded_asset(name):
+    """A media asset decoded to RGB by PIL."""
+    folder = os.environ.get("PELOMAR_ASSET_DIR") or os.path.join(SOURCE_DIR, "media", "assets")
+    with Image.open(os.path.join(folder, name)) as image:
+        return image.convert("RGB")
+
+
+def differing_pixels(a, b, box_a, offset_b=(0, 0)):
+    """Number of pixels of image a inside box_a that differ from image b at
+    the same place shifted by offset_b."""
+    x0, y0, x1, y1 = box_a
+    pa, pb = a.load(), b.load()
+    count = 0
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            if pa[x, y] != pb[x - x0 + offset_b[0], y - y0 + offset_b[1]]:
+                count += 1
+    return count
+
+
+class SessionTestCase(unittest.TestCase):
+    """A test case class whose module shares one Session. Screenshots of a
+    failed test are saved as artifacts under the e2e folder."""
+
+    session = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.session = Session(cls.__name__)
+        cls.session.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.session:
+            cls.session.stop()
+
+    def tearDown(self):
+        failed = any(error for _, error in getattr(self._outcome, "errors", []) if error) if hasattr(
+            self._outcome, "errors") else False
+        result = getattr(self._outcome, "result", None)
+        if result is not None and hasattr(result, "failures"):
+            failed = failed or any(t is self for t, _ in result.failures + result.errors)
+        if failed:
+            try:
+                self.session.screenshot(save_as="%s.png" % self.id())
+            except Exception:
+                pass
+        for program in self.session.programs:
+            program.kill()
+        self.session.programs = []
+        self.session.move(2, 2)
