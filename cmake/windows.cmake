@@ -21,3 +21,9 @@ endforeach()
 foreach(target pelomar_core pelomar_win32 Pelomar)
   target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
 endforeach()
+
+# The executable must run alone: no MinGW runtime DLL among its imports.
+if(PELOMAR_TESTS)
+  add_test(NAME exe_imports
+           COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Pelomar>)
+endif()
