@@ -1,0 +1,129 @@
+// A chart with recording fakes for everything pointer tracking and group
+// reading reach: the canvas, the sleeps, the sounds, the card window, the
+// pointer shape and the event pump. Every call becomes one line of a log.
+// Events can be scheduled to arrive while a reading waits.
+#pragma once
+
+#include <doctest/doctest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "chart/symbol_chart.h"
+#include "settings/context_menu.h"
+#include "ui/group_reader.h"
+#include "ui/highlight.h"
+#include "ui/main_window_rules.h"
+#include "ui/pointer_tracker.h"
+
+namespace pelomar::testing {
+
+struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, EventPump {
+    SymbolChart chart;
+    GroupReader reader{chart, *this, *this, *this, *this};
+    PointerTracker tracker{{chart, *this, *this, *this, *this, *this, reader, *this}};
+    ContextMenu menu;
+
+    std::vector<std::string> log;
+    bool hand = false;
+    bool mainWindow = true;
+    int steps = 0;  // wait steps taken so far
+    // Events that arrive once the given number of wait steps has passed.
+    std::multimap<int, std::function<void()>> arrivals;
+
+    Chart() { chart.buildChart(); }
+
+    // ChartCanvas
+    void erase() override { log.push_back("erase"); }
+    void setPenColour(Colour c) override { log.push_back(c == kFrameRed ? "red" : "yellow"); }
+    void drawRectangle(int l, int t, int r, int b) override {
+        log.push_back("rect " + std::to_string(l) + "," + std::to_string(t) + "-" + std::to_string(r) + "," +
+                      std::to_string(b));
+    }
+    // Sleeper: the press animation's waits
+    void sleepMs(int ms) override { log.push_back("sleep " + std::to_string(ms)); }
+    // SoundActions
+    void stopAllSounds() override { log.push_back("stop"); }
+    void playSymbol(int n) override { log.push_back("play " + std::to_string(n)); }
+    // CardActions
+    void showCard(int n) override { log.push_back("card " + std::to_string(n)); }
+    void hideCard() override { log.push_back("hide"); }
+    void setKeepCardOnce() override { log.push_back("keep"); }
+    // PointerShape
+    bool pointerIsHand() const override { return hand; }
+    void setPointerHand(bool h) override {
+        hand = h;
+        log.push_back(h ? "hand" : "arrow");
+    }
+    // EventPump
+    void processPendingEvents() override {
+        log.push_back("dispatch");
+        while (!arrivals.empty() && arrivals.begin()->first <= steps) {
+            const std::function<void()> event = arrivals.begin()->second;
+            arrivals.erase(arrivals.begin());
+            event();
+        }
+    }
+    void pause(int ms) override {
+        ++steps;
+        log.push_back("step " + std::to_string(ms));
+    }
+    bool mainWindowExists() override {
+        log.push_back("exists?");
+        return mainWindow;
+    }
+
+    // Pointer events with every option given explicitly.
+    void move(int x, int y, int keys = 0, PointerOptions o = all()) {
+        tracker.handlePointer(x, y, o.soundOn, o.cardOn, PointerEventKind::Move, keys, o.ignoreSoundWithCtrl,
+                              o.ignoreCardWithCtrl);
+    }
+    void press(int x, int y, int keys = 0, PointerOptions o = all()) {
+        tracker.handlePointer(x, y, o.soundOn, o.cardOn, PointerEventKind::Press, keys, o.ignoreSoundWithCtrl,
+                              o.ignoreCardWithCtrl);
+    }
+    void release(int x, int y) { tracker.handlePointer(x, y, false, false, PointerEventKind::Release, 0, false, false); }
+    static PointerOptions all() { return {true, true, true, true}; }
+    static PointerOptions none() { return {}; }
+
+    // The log entries that begin with one of the prefixes; runs of the same
+    // entry are folded into "entry xN".
+    std::vector<std::string> only(std::initializer_list<std::string> prefixes) const {
+        std::vector<std::string> out;
+        std::string last;
+        int run = 0;
+        auto flush = [&] {
+            if (run) out.push_back(run == 1 ? last : last + " x" + std::to_string(run));
+        };
+        for (const std::string& entry : log) {
+            bool wanted = false;
+            for (const std::string& p : prefixes) wanted = wanted || entry.rfind(p, 0) == 0;
+            if (!wanted) continue;
+            if (entry == last) {
+                ++run;
+                continue;
+            }
+            flush();
+            last = entry;
+            run = 1;
+        }
+        flush();
+        return out;
+    }
+};
+
+using Log = std::vector<std::string>;
+
+}  // namespace pelomar::testing
+
+// Failed comparisons of logs print both logs.
+template <>
+struct doctest::StringMaker<pelomar::testing::Log> {
+    static doctest::String convert(const pelomar::testing::Log& log) {
+        std::string s = "{";
+        for (const std::string& entry : log) s += (s.size() > 1 ? ", " : "") + entry;
+        return (s + "}").c_str();
+    }
+};

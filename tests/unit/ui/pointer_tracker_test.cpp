@@ -1,0 +1,190 @@
+#include <doctest/doctest.h>
+
+#include "interaction_fakes.h"
+
+using namespace pelomar;
+using pelomar::testing::Chart;
+using pelomar::testing::Log;
+
+namespace {
+
+const Log kPressAnimationSymbol1 = {
+    "yellow", "erase", "rect 157,116-194,149", "sleep 10", "erase", "rect 160,119-190,146",
+    "sleep 10", "erase", "rect 164,122-187,143", "sleep 10", "erase", "rect 167,125-183,140",
+    "sleep 10", "erase", "rect 171,128-180,137", "sleep 10", "erase", "rect 174,131-176,134",
+    "sleep 10", "erase", "rect 174,131-176,133",
+};
+
+Log concat(Log a, const Log& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+}  // namespace
+
+TEST_CASE("hovering: a new cell acts, the same cell does nothing, no region clears") {
+    Chart c;
+    c.move(160, 120);
+    CHECK(c.log == Log{"red", "erase", "rect 157,116-194,149", "dispatch", "stop", "play 1", "card 1", "hand"});
+    CHECK(c.tracker.lastRegion() == 1);
+    CHECK(c.reader.stopReading == 1);
+
+    c.log.clear();
+    c.move(190, 140);
+    c.move(194, 149);  // right and bottom edges belong to the cell
+    CHECK(c.log.empty());
+
+    c.move(195, 116);  // the neighbouring cell touches it
+    CHECK(c.log == Log{"red", "erase", "rect 195,116-232,149", "dispatch", "stop", "play 2", "card 2"});
+
+    c.log.clear();
+    c.move(300, 190);  // the band between rows 2 and 3: no sound is stopped
+    CHECK(c.log == Log{"arrow", "erase", "hide"});
+    CHECK(c.tracker.lastRegion() == 0);
+
+    c.log.clear();
+    c.move(300, 191);  // still nowhere: the frame and card are taken away again, the shape stays
+    CHECK(c.log == Log{"erase", "hide"});
+
+    c.log.clear();
+    c.move(196, 120);  // coming back onto the same cell acts again
+    CHECK(c.only({"play", "card", "hand"}) == Log{"play 2", "card 2", "hand"});
+}
+
+TEST_CASE("pressing acts every time, and a press on the framed cell keeps the card once") {
+    Chart c;
+    c.move(160, 120);
+    c.log.clear();
+    c.press(160, 120);
+    CHECK(c.log == concat(kPressAnimationSymbol1, {"dispatch", "stop", "play 1", "keep", "card 1"}));
+    c.log.clear();
+    c.release(160, 120);
+    CHECK(c.log == Log{"red", "erase", "rect 157,116-194,149"});
+
+    // A press on a cell reached without a move onto it is not the same region: no keep.
+    c.log.clear();
+    c.press(200, 120);
+    CHECK(c.only({"keep", "play", "card"}) == Log{"play 2", "card 2"});
+
+    // Dragged off the cells, the release clears everything.
+    c.log.clear();
+    c.release(470, 120);
+    CHECK(c.log == Log{"arrow", "erase", "hide"});
+}
+
+TEST_CASE("release draws the frame on a new cell but plays and shows nothing") {
+    Chart c;
+    c.release(160, 120);
+    CHECK(c.log == Log{"red", "erase", "rect 157,116-194,149", "hand"});
+    CHECK(c.tracker.lastRegion() == 1);
+}
+
+TEST_CASE("Ctrl alone suppresses what its options say; with Shift or Alt it does not count") {
+    const PointerOptions quietHover{true, true, true, false};  // ignore the sound with Ctrl only
+    Chart c;
+    c.move(160, 120, kKeyCtrl, quietHover);
+    CHECK(c.only({"rect", "play", "stop", "card"}) == Log{"rect 157,116-194,149", "card 1"});
+    c.move(200, 120, kKeyCtrl | kKeyShift, quietHover);
+    CHECK(c.only({"play", "card"}) == Log{"card 1", "play 2", "card 2"});
+    c.log.clear();
+    c.move(240, 120, kKeyCtrl | kKeyAlt, quietHover);
+    CHECK(c.only({"play", "card"}) == Log{"play 3", "card 3"});
+
+    // Both exceptions on: Ctrl alone crosses the chart with frames only.
+    c.log.clear();
+    c.move(280, 120, kKeyCtrl);
+    c.move(320, 120, kKeyCtrl);
+    CHECK(c.only({"rect", "play", "stop", "card", "dispatch"}) ==
+          Log{"rect 271,116-308,149", "rect 309,116-346,149"});
+    // Without an exception Ctrl changes nothing.
+    c.log.clear();
+    c.move(390, 120, kKeyCtrl, {true, true, false, false});
+    CHECK(c.only({"play", "card"}) == Log{"play 7", "card 7"});
+}
+
+TEST_CASE("a press with Ctrl and the click-sound exception animates and shows the card silently") {
+    Chart c;
+    c.press(160, 120, kKeyCtrl, {true, true, true, false});
+    CHECK(c.log == concat(kPressAnimationSymbol1, {"card 1", "hand"}));
+}
+
+TEST_CASE("options off: a symbol is only framed, a caption is still read") {
+    Chart c;
+    c.move(160, 120, 0, Chart::none());
+    c.press(160, 120, 0, Chart::none());
+    CHECK(c.only({"play", "stop", "card", "dispatch"}) == Log{});
+    c.log.clear();
+    c.press(100, 340, 0, Chart::none());  // the long-vowel caption
+    CHECK(c.only({"play", "card", "stop"}) == Log{"stop", "play 29", "play 30", "play 31", "play 32", "play 33"});
+    CHECK(c.tracker.lastRegion() == 5);
+}
+
+TEST_CASE("a caption is framed on a move, pressed into a reading, and released into a frame") {
+    Chart c;
+    c.move(100, 150);  // voiceless consonants
+    CHECK(c.log == Log{"red", "erase", "rect 56,140-144,164", "hand"});
+    c.log.clear();
+    c.move(110, 152);
+    CHECK(c.log.empty());
+    c.press(100, 340);
+    // The caption's animation, then the reading is prepared and started.
+    CHECK(c.log[0] == "yellow");
+    CHECK(c.log[2] == "rect 56,332-144,356");
+    const Log start(c.log.begin() + 21, c.log.begin() + 24);
+    CHECK(start == Log{"dispatch", "stop", "yellow"});
+    CHECK(c.reader.stopReading == 1);
+    c.log.clear();
+    c.release(100, 340);
+    CHECK(c.log == Log{"red", "erase", "rect 56,332-144,356"});
+}
+
+TEST_CASE("the last region is a bare number shared by symbols and captions") {
+    Chart c;
+    c.move(200, 120);  // symbol 2
+    c.log.clear();
+    c.move(100, 150);  // caption 2, reached without crossing an empty band
+    CHECK(c.log.empty());
+    c.move(100, 230);  // caption 3 is a different number
+    CHECK(c.only({"rect"}) == Log{"rect 56,214-144,238"});
+}
+
+TEST_CASE("the options are read from the menu at the moment of each event") {
+    Chart c;
+    c.tracker.handleChartEvent(PointerEventKind::Move, 160, 120, 0, c.menu);
+    CHECK(c.only({"play", "card"}) == Log{"play 1", "card 1"});
+
+    c.menu.setOption(1, false);  // 移过时发音 off
+    c.log.clear();
+    c.tracker.handleChartEvent(PointerEventKind::Move, 200, 120, 0, c.menu);
+    CHECK(c.only({"play", "card"}) == Log{"card 2"});
+
+    // A press reads the click options, which are still on; the hover card option is ignored.
+    c.menu.setOption(3, false);
+    c.log.clear();
+    c.tracker.handleChartEvent(PointerEventKind::Press, 200, 120, 0, c.menu);
+    CHECK(c.only({"play", "card"}) == Log{"play 2", "card 2"});
+    c.menu.setOption(7, false);  // 点击时弹出 off
+    c.log.clear();
+    c.tracker.handleChartEvent(PointerEventKind::Press, 200, 120, kKeyCtrl, c.menu);
+    CHECK(c.only({"play", "card"}) == Log{});  // the sound is ignored with Ctrl (option 6 on)
+
+    // A release plays and shows nothing whatever the marks and keys.
+    for (int n = 1; n <= kOptionCount; ++n) c.menu.setOption(n, true);
+    c.log.clear();
+    c.tracker.handleChartEvent(PointerEventKind::Release, 240, 120, kKeyShift, c.menu);
+    CHECK(c.only({"play", "card", "rect"}) == Log{"rect 233,116-270,149"});
+}
+
+TEST_CASE("the option rows each event kind reads") {
+    ContextMenu menu;
+    for (int n = 1; n <= kOptionCount; ++n) menu.setOption(n, false);
+    menu.setOption(2, true);
+    menu.setOption(7, true);
+    const PointerOptions hover = pointerOptions(PointerEventKind::Move, menu);
+    CHECK((!hover.soundOn && !hover.cardOn && hover.ignoreSoundWithCtrl && !hover.ignoreCardWithCtrl));
+    const PointerOptions click = pointerOptions(PointerEventKind::Press, menu);
+    CHECK((!click.soundOn && click.cardOn && !click.ignoreSoundWithCtrl && !click.ignoreCardWithCtrl));
+    for (int n = 1; n <= kOptionCount; ++n) menu.setOption(n, true);
+    const PointerOptions release = pointerOptions(PointerEventKind::Release, menu);
+    CHECK((!release.soundOn && !release.cardOn && !release.ignoreSoundWithCtrl && !release.ignoreCardWithCtrl));
+}

@@ -1,0 +1,81 @@
+// What the pointer does on the chart: the symbol or group caption under it is
+// framed, a symbol is played and its card shown, a caption pressed reads its
+// group aloud, all as the options say. A move acts only when it brings the
+// pointer onto a region other than the one found at the previous event; a
+// press acts every time. Leaving every region removes the frame and the card.
+#pragma once
+
+#include "chart/symbol_chart.h"
+#include "settings/context_menu.h"
+#include "ui/group_reader.h"
+#include "ui/highlight.h"
+
+namespace pelomar {
+
+// The card window as the chart sees it.
+class CardActions {
+public:
+    virtual ~CardActions() = default;
+    virtual void showCard(int n) = 0;
+    virtual void hideCard() = 0;
+    // Spares the card at the card window's next loss of focus, once.
+    virtual void setKeepCardOnce() = 0;
+};
+
+// The chart panel's pointer shape: the hand over a region, else the arrow.
+class PointerShape {
+public:
+    virtual ~PointerShape() = default;
+    virtual bool pointerIsHand() const = 0;
+    virtual void setPointerHand(bool hand) = 0;
+};
+
+// The options one event is handled with.
+struct PointerOptions {
+    bool soundOn = false;
+    bool cardOn = false;
+    bool ignoreSoundWithCtrl = false;  // applies when Ctrl alone is held
+    bool ignoreCardWithCtrl = false;
+};
+
+// The options of an event kind, read from the menu's check marks now: a move
+// reads the hover options, a press the click options, a release none.
+PointerOptions pointerOptions(PointerEventKind kind, const ContextMenu& menu);
+
+class PointerTracker {
+public:
+    struct Parts {
+        const SymbolChart& chart;
+        ChartCanvas& canvas;
+        PointerShape& shape;
+        Sleeper& sleeper;  // the press animation's plain waits
+        SoundActions& sound;
+        CardActions& card;
+        GroupReader& reader;
+        EventPump& pump;
+    };
+    explicit PointerTracker(const Parts& parts) : p_(parts) {}
+
+    // One pointer event at chart position (x, y); keys is the modifier bit
+    // set (1 Ctrl, 2 Shift, 4 Alt). In this order: the frame, then the sound,
+    // then the card; a press on a caption reads its group, whatever the
+    // options. The pointer shape follows whether a region was found.
+    void handlePointer(int x, int y, bool soundOn, bool cardOn, PointerEventKind kind, int keys,
+                       bool ignoreSoundWithCtrl, bool ignoreCardWithCtrl);
+
+    // A chart panel event: the options come from the menu at this moment; a
+    // release is handled with no keys and every option off.
+    void handleChartEvent(PointerEventKind kind, int x, int y, int keys, const ContextMenu& menu);
+
+    // The symbol or group number found by the last event, 0 if it found none.
+    // A bare number: whether it was a symbol or a caption is not kept.
+    int lastRegion() const { return lastRegion_; }
+
+private:
+    void startSound(int n);
+
+    Parts p_;
+    int lastRegion_ = 0;
+};
+
+}  // namespace pelomar
