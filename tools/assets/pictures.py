@@ -83,11 +83,12 @@ def chart(symbols):
         fill = TEAL if consonant else ORANGE
         if n in (1, 4):
             d.rounded_rectangle((l, t, l + w, t + h), radius=8, fill=fill)
-            # Written top to bottom.
-            half = (h + 1) // 2
-            for k, ch in enumerate(caption):
-                text.draw_centred(d, (l, t + k * half + (4 if k == 0 else -4), l + w + 1,
-                                      t + (k + 1) * half + (4 if k == 0 else -4)), ch, 24, WHITE, bold=True)
+            # Written top to bottom: one character in each half of the
+            # caption, moved a little toward the middle.
+            top_half = (l, t + 4, l + w + 1, t + h // 2 + 4)
+            bottom_half = (l, t + h // 2 - 3, l + w + 1, t + h - 3)
+            for ch, box in zip(caption, (top_half, bottom_half)):
+                text.draw_centred(d, box, ch, 24, WHITE, bold=True)
         else:
             d.rounded_rectangle((l, t, l + w, t + h), radius=6, fill=WHITE,
                                 outline=fill, width=2)
@@ -139,7 +140,7 @@ def mark(size, detail=True):
     d.text((cx - (box[0] + box[2]) / 2.0, cy - (box[1] + box[3]) / 2.0), "ə", font=font,
            fill=WHITE + (255,))
     if detail:
-        for k, r in enumerate((0.16, 0.27)):
+        for r in (0.16, 0.27):
             rr = big * r
             ax, ay = big * 0.62, big * 0.5
             d.arc((ax - rr, ay - rr, ax + rr, ay + rr), -50, 50, fill=ORANGE_LIGHT + (255,),
