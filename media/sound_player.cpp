@@ -1,0 +1,95 @@
+#include "media/sound_player.h"
+
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <thread>
+
+#include "media/assets.h"
+
+namespace pelomar {
+namespace {
+
+std::unique_ptr<SoundVoice> takeFrom(std::vector<std::unique_ptr<SoundVoice>>& voices, SoundVoice* voice) {
+    const auto it = std::find_if(voices.begin(), voices.end(), [voice](const auto& v) { return v.get() == voice; });
+    std::unique_ptr<SoundVoice> taken = std::move(*it);
+    *it = std::move(voices.back());
+    voices.pop_back();
+    return taken;
+}
+
+}  // namespace
+
+SoundPlayer::SoundPlayer(WaveDevice& device, Clock& clock) : device_(device), clock_(clock) {}
+
+SoundPlayer::~SoundPlayer() { shutdownSounds(); }
+
+bool SoundPlayer::playSymbol(int n) {
+    const AssetView sound = soundFor(n);
+    return playSound(sound.data, sound.size, false);
+}
+
+bool SoundPlayer::playSound(const unsigned char* bytes, std::size_t size, bool loop) {
+    const std::optional<WavChunks> wav = walkWavChunks(bytes, size);
+    if (!wav) return false;
+    SoundVoice* voice = nullptr;
+    try {
+        auto owned = std::make_unique<SoundVoice>(*wav, loop);
+        voice = owned.get();
+        std::lock_guard lock(mutex_);
+        voices_.push_back(std::move(owned));
+        ++workers_;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // The voice is in the list before its worker runs, so a stop request
+    // reaches it even before it has opened its stream.
+    try {
+        std::thread([this, voice] { work(voice); }).detach();
+    } catch (const std::exception&) {
+        std::unique_ptr<SoundVoice> unused;
+        std::lock_guard lock(mutex_);
+        unused = takeFrom(voices_, voice);
+        --workers_;
+        return false;
+    }
+    return true;
+}
+
+void SoundPlayer::stopAllSounds() {
+    std::lock_guard lock(mutex_);
+    for (const auto& voice : voices_) voice->requestStop();
+}
+
+void SoundPlayer::shutdownSounds() {
+    std::unique_lock lock(mutex_);
+    for (const auto& voice : voices_) voice->requestStop();
+    workerEnded_.wait(lock, [this] { return workers_ == 0; });
+}
+
+std::size_t SoundPlayer::activeVoices() const {
+    std::lock_guard lock(mutex_);
+    return voices_.size();
+}
+
+bool SoundPlayer::waitForSilence(std::chrono::milliseconds patience) {
+    std::unique_lock lock(mutex_);
+    return workerEnded_.wait_for(lock, patience, [this] { return workers_ == 0; });
+}
+
+void SoundPlayer::work(SoundVoice* voice) {
+    voice->run(device_, clock_);
+    std::unique_ptr<SoundVoice> ended;
+    {
+        std::lock_guard lock(mutex_);
+        ended = takeFrom(voices_, voice);
+    }
+    ended.reset();  // closes the stream and frees the samples, outside the list lock
+    // The last touch of the player: shutdownSounds may return, and the player
+    // go away, as soon as this lock is released.
+    std::lock_guard lock(mutex_);
+    --workers_;
+    workerEnded_.notify_all();
+}
+
+}  // namespace pelomar

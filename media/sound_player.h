@@ -1,0 +1,56 @@
+// The program's sound output: every sound plays on its own voice and worker
+// thread, in the background, and sounds never stop one another by themselves.
+// All calls come from the user-interface thread.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "media/sound_voice.h"
+
+namespace pelomar {
+
+class SoundPlayer {
+public:
+    SoundPlayer(WaveDevice& device, Clock& clock);
+    // Waits for the workers, as shutdownSounds does.
+    ~SoundPlayer();
+    SoundPlayer(const SoundPlayer&) = delete;
+    SoundPlayer& operator=(const SoundPlayer&) = delete;
+
+    // Plays the sound of symbol n (1..48) without stopping anything first.
+    bool playSymbol(int n);
+    // Starts a voice for a WAV image and returns at once; the bytes are not
+    // referenced after the call. False when the image is refused (too short,
+    // no format or no samples) or there is no memory for its copy; true also
+    // when the device cannot be opened, in which case the voice ends silently.
+    bool playSound(const unsigned char* bytes, std::size_t size, bool loop);
+    // Asks every active voice to break off, and returns without waiting.
+    void stopAllSounds();
+    // Asks every active voice to break off, then waits until every worker has
+    // released its voice and ended.
+    void shutdownSounds();
+
+    // Voices that have not yet ended.
+    std::size_t activeVoices() const;
+    // Waits, stopping nothing, until every voice has ended and its worker is
+    // gone; false when that has not happened within `patience`.
+    bool waitForSilence(std::chrono::milliseconds patience);
+
+private:
+    void work(SoundVoice* voice);
+
+    WaveDevice& device_;
+    Clock& clock_;
+
+    mutable std::mutex mutex_;         // the active-voice list and the worker count
+    std::condition_variable workerEnded_;
+    std::vector<std::unique_ptr<SoundVoice>> voices_;
+    int workers_ = 0;                  // worker threads that have not finished
+};
+
+}  // namespace pelomar

@@ -1,0 +1,232 @@
+#include <doctest/doctest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "media/assets.h"
+#include "media/sound_player.h"
+#include "media/sound_test_support.h"
+
+using namespace pelomar;
+using namespace pelomar::test;
+
+namespace {
+
+struct Rig {
+    FakeDevice device;
+    FakeClock clock;
+    SoundPlayer player{device, clock};
+
+    bool waitForBlocks(std::size_t stream, std::size_t count) {
+        return device.waitFor(
+            [&](const FakeDevice& d) { return d.streamCount() > stream && d.streamAt(stream).blocks.size() >= count; });
+    }
+    bool waitForClose(std::size_t stream) {
+        return device.waitFor([&](const FakeDevice& d) { return d.streamAt(stream).closed; });
+    }
+    bool waitForNoVoice() { return player.waitForSilence(kPatience) && player.activeVoices() == 0; }
+};
+
+Bytes samplesOf(int n) {
+    const AssetView image = soundFor(n);
+    const auto wav = walkWavChunks(image.data, image.size);
+    REQUIRE(wav);
+    return Bytes(wav->samples.begin(), wav->samples.end());
+}
+
+// Every block the stream was given came back and was released before it closed.
+void checkReleased(const StreamLog& log) {
+    CHECK(log.closed);
+    CHECK(log.faults == 0);
+    CHECK(log.preparedAtClose == 0);
+    CHECK(log.onDeviceAtClose == 0);
+}
+
+}  // namespace
+
+TEST_CASE("a sound is queued in blocks of 15360 bytes and ends when every block is back") {
+    Rig rig;
+    SUBCASE("the longest sound: seven blocks at once") {
+        REQUIRE(rig.player.playSymbol(2));
+        REQUIRE(rig.waitForBlocks(0, 7));
+        StreamLog log = rig.device.log(0);
+        CHECK(log.blocks.size() == 7);
+        for (int i = 0; i < 6; ++i) CHECK(log.blocks[i].size() == kBlockBytes);
+        CHECK(log.blocks[6].size() == 95998 - 6 * kBlockBytes);
+        CHECK(log.samplesQueued() == samplesOf(2));
+
+        // The format goes over as it is in the image.
+        const AssetView image = soundFor(2);
+        Bytes format(image.data + 20, image.data + 36);
+        format.insert(format.end(), {0, 0});
+        CHECK(log.format == format);
+
+        rig.device.complete(0, 6);
+        CHECK(rig.player.activeVoices() == 1);
+        rig.device.complete(0, 1);
+        REQUIRE(rig.waitForClose(0));
+        REQUIRE(rig.waitForNoVoice());
+        log = rig.device.log(0);
+        checkReleased(log);
+        CHECK(log.breakOffs == 0);
+        CHECK(log.blocks.size() == 7);
+    }
+    SUBCASE("8-bit sounds need one or two blocks") {
+        REQUIRE(rig.player.playSymbol(24));  // 21512 sample bytes
+        REQUIRE(rig.waitForBlocks(0, 2));
+        REQUIRE(rig.player.playSymbol(1));  // 11784
+        REQUIRE(rig.waitForBlocks(1, 1));
+        rig.device.complete(0, 2);
+        rig.device.complete(1, 1);
+        REQUIRE(rig.waitForNoVoice());
+        for (std::size_t s : {0u, 1u}) checkReleased(rig.device.log(s));
+        CHECK(rig.device.log(0).blocks.size() == 2);
+        CHECK(rig.device.log(1).blocks.size() == 1);
+        CHECK(rig.device.log(1).samplesQueued() == samplesOf(1));
+    }
+}
+
+TEST_CASE("odd-sized sounds send exactly their samples, from a copy of their own") {
+    for (int n : {20, 41}) {
+        CAPTURE(n);
+        Rig rig;
+        const AssetView image = soundFor(n);
+        {
+            // The caller's bytes are gone before the worker reads a sample.
+            Bytes image_copy(image.data, image.data + image.size);
+            REQUIRE(rig.player.playSound(image_copy.data(), image_copy.size(), false));
+            std::fill(image_copy.begin(), image_copy.end(), 0xEE);
+        }
+        REQUIRE(rig.waitForBlocks(0, 1));
+        rig.device.complete(0, 1);
+        REQUIRE(rig.waitForNoVoice());
+        const StreamLog log = rig.device.log(0);
+        const std::size_t expected = n == 20 ? 11309 : 11807;
+        CHECK(log.bytesQueued() == expected);  // no pad byte, no LIST chunk
+        CHECK(log.samplesQueued() == Bytes(image.data + 44, image.data + 44 + expected));
+        checkReleased(log);
+    }
+}
+
+TEST_CASE("sounds started together play together; only a stop request breaks them off") {
+    Rig rig;
+    rig.player.stopAllSounds();  // nothing playing: nothing happens
+    CHECK(rig.device.opens() == 0);
+
+    REQUIRE(rig.player.playSymbol(1));
+    REQUIRE(rig.player.playSymbol(2));
+    REQUIRE(rig.waitForBlocks(0, 1));
+    REQUIRE(rig.waitForBlocks(1, 1));
+    CHECK(rig.player.activeVoices() == 2);
+    CHECK(rig.device.breakOffsEntered() == 0);
+
+    SUBCASE("stopAllSounds returns while the voices are still breaking off") {
+        rig.device.holdBreakOffs(true);
+        rig.player.stopAllSounds();
+        // Both workers are stuck in their break-off, so nothing waited for them.
+        REQUIRE(rig.device.waitFor([](const FakeDevice& d) { return d.breakOffsEntered() == 2; }));
+        CHECK(rig.player.activeVoices() == 2);
+        rig.device.holdBreakOffs(false);
+        REQUIRE(rig.waitForNoVoice());
+        for (std::size_t s : {0u, 1u}) {
+            const StreamLog log = rig.device.log(s);
+            CHECK(log.breakOffs == 1);
+            checkReleased(log);
+        }
+    }
+    SUBCASE("shutdownSounds returns only once every worker has released its voice") {
+        rig.device.holdBreakOffs(true);
+        std::atomic<bool> returned{false};
+        std::atomic<int> closedAtReturn{-1};
+        std::thread shutdown([&] {
+            rig.player.shutdownSounds();
+            closedAtReturn = int(rig.device.log(0).closed) + int(rig.device.log(1).closed);
+            returned = true;
+        });
+        REQUIRE(rig.device.waitFor([](const FakeDevice& d) { return d.breakOffsEntered() == 2; }));
+        CHECK_FALSE(returned.load());
+        rig.device.holdBreakOffs(false);
+        shutdown.join();
+        CHECK(closedAtReturn.load() == 2);
+        CHECK(rig.player.activeVoices() == 0);
+        for (std::size_t s : {0u, 1u}) checkReleased(rig.device.log(s));
+    }
+}
+
+TEST_CASE("a voice whose device gives nothing back for 8888 ms is broken off") {
+    Rig rig;
+    SUBCASE("a device that never plays") {
+        REQUIRE(rig.player.playSymbol(2));
+        REQUIRE(rig.waitForBlocks(0, 7));
+        REQUIRE(rig.clock.waitForDeadline(8888));
+        rig.clock.advance(5000);
+        rig.device.complete(0, 1);  // news: the limit counts from here
+        REQUIRE(rig.clock.waitForDeadline(5000 + 8888));
+        CHECK(rig.player.activeVoices() == 1);
+        rig.clock.advance(8888);
+        REQUIRE(rig.waitForNoVoice());
+        const StreamLog log = rig.device.log(0);
+        CHECK(log.breakOffs == 1);
+        checkReleased(log);
+    }
+    SUBCASE("a device that cannot be opened: the voice still starts and ends by the same limit") {
+        rig.device.refuseOpen = true;
+        REQUIRE(rig.player.playSymbol(2));
+        REQUIRE(rig.clock.waitForDeadline(8888));
+        CHECK(rig.player.activeVoices() == 1);
+        CHECK(rig.device.streamCount() == 0);
+        rig.clock.advance(8888);
+        REQUIRE(rig.waitForNoVoice());
+
+        // A stop request ends such a voice at once.
+        REQUIRE(rig.player.playSymbol(3));
+        REQUIRE(rig.clock.waitForDeadline(8888 + 8888));
+        rig.player.stopAllSounds();
+        REQUIRE(rig.waitForNoVoice());
+    }
+    SUBCASE("a device that refuses blocks") {
+        rig.device.refuseBlocks = true;
+        REQUIRE(rig.player.playSymbol(2));
+        REQUIRE(rig.waitForNoVoice());
+        const StreamLog log = rig.device.log(0);
+        CHECK(log.blocks.empty());
+        checkReleased(log);
+    }
+}
+
+TEST_CASE("refused images start nothing") {
+    Rig rig;
+    const AssetView image = soundFor(1);
+    CHECK_FALSE(rig.player.playSound(image.data, 35, false));
+    CHECK_FALSE(rig.player.playSound(nullptr, 0, false));
+    const Bytes noData = makeWav({fmtChunk(), dataChunk(0)});
+    CHECK_FALSE(rig.player.playSound(noData.data(), noData.size(), false));
+    CHECK_FALSE(rig.player.playSymbol(0));
+    CHECK_FALSE(rig.player.playSymbol(49));
+    CHECK(rig.player.activeVoices() == 0);
+    CHECK(rig.device.opens() == 0);
+
+    // Data before format plays like any other image.
+    const Bytes reordered = makeWav({dataChunk(20000), Chunk{"LIST", Bytes(65, 'x')}, fmtChunk(22050, 16)});
+    REQUIRE(rig.player.playSound(reordered.data(), reordered.size(), false));
+    REQUIRE(rig.waitForBlocks(0, 2));
+    rig.device.complete(0, 2);
+    REQUIRE(rig.waitForNoVoice());
+    CHECK(rig.device.log(0).samplesQueued() == dataChunk(20000).body);
+    CHECK(rig.device.log(0).format.size() == 18);
+}
+
+TEST_CASE("a looping voice starts again from its first sample until stopped") {
+    Rig rig;
+    const AssetView image = soundFor(1);
+    REQUIRE(rig.player.playSound(image.data, image.size, true));
+    REQUIRE(rig.waitForBlocks(0, 1));
+    rig.device.complete(0, 1);
+    REQUIRE(rig.waitForBlocks(0, 2));
+    const StreamLog log = rig.device.log(0);
+    CHECK(log.blocks[0] == log.blocks[1]);
+    CHECK(rig.player.activeVoices() == 1);
+    rig.player.stopAllSounds();
+    REQUIRE(rig.waitForNoVoice());
+    checkReleased(rig.device.log(0));
+}

@@ -1,0 +1,279 @@
+// WAV images made to measure, a recording wave-output device and a clock that
+// only moves when a test says so.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "media/sound_voice.h"
+
+namespace pelomar::test {
+
+using Bytes = std::vector<unsigned char>;
+
+inline void putLe32(Bytes& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+inline std::uint32_t le32At(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// A chunk as written: the size field may say anything; the pad byte after an
+// odd-sized body is added unless asked not to.
+struct Chunk {
+    std::string id;
+    Bytes body;
+    std::uint32_t sizeField = 0xFFFFFFFF;  // the body's length unless set
+    bool pad = true;
+};
+
+inline Bytes pcmFormat(std::uint32_t rate, std::uint16_t bits) {
+    Bytes f;
+    auto u16 = [&f](unsigned v) {
+        f.push_back(static_cast<unsigned char>(v));
+        f.push_back(static_cast<unsigned char>(v >> 8));
+    };
+    u16(1);  // PCM
+    u16(1);  // mono
+    putLe32(f, rate);
+    putLe32(f, rate * bits / 8);
+    u16(bits / 8);
+    u16(bits);
+    return f;
+}
+
+inline Chunk fmtChunk(std::uint32_t rate = 11025, std::uint16_t bits = 8) { return {"fmt ", pcmFormat(rate, bits)}; }
+
+inline Chunk dataChunk(std::size_t size, unsigned char first = 1) {
+    Bytes body(size);
+    for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<unsigned char>(first + i * 7);
+    return {"data", body};
+}
+
+// "RIFF", its size (the true one unless given), "WAVE", then the chunks.
+inline Bytes makeWav(const std::vector<Chunk>& chunks, std::uint32_t riffSizeField = 0xFFFFFFFF) {
+    Bytes body;
+    for (const Chunk& c : chunks) {
+        body.insert(body.end(), c.id.begin(), c.id.end());
+        putLe32(body, c.sizeField != 0xFFFFFFFF ? c.sizeField : static_cast<std::uint32_t>(c.body.size()));
+        body.insert(body.end(), c.body.begin(), c.body.end());
+        if (c.pad && c.body.size() % 2 == 1) body.push_back(0);
+    }
+    Bytes wav{'R', 'I', 'F', 'F'};
+    putLe32(wav, riffSizeField != 0xFFFFFFFF ? riffSizeField : static_cast<std::uint32_t>(body.size() + 4));
+    wav.insert(wav.end(), {'W', 'A', 'V', 'E'});
+    wav.insert(wav.end(), body.begin(), body.end());
+    return wav;
+}
+
+// How long a test waits for a worker before it gives up (a safety net, not a
+// timing: every wait ends as soon as its condition holds).
+inline constexpr std::chrono::seconds kPatience{20};
+
+// What happened to one stream.
+struct StreamLog {
+    Bytes format;
+    std::vector<Bytes> blocks;  // every block queued, in order
+    std::deque<int> onDevice;   // indices queued and not given back, oldest first
+    std::set<int> prepared;     // indices queued and not released
+    int faults = 0;             // a block queued while prepared, or released while on the device or unprepared
+    int breakOffs = 0;
+    bool closed = false;
+    std::size_t preparedAtClose = 0;
+    std::size_t onDeviceAtClose = 0;
+    BlockListener* listener = nullptr;
+
+    std::size_t bytesQueued() const {
+        std::size_t n = 0;
+        for (const Bytes& b : blocks) n += b.size();
+        return n;
+    }
+    Bytes samplesQueued() const {
+        Bytes all;
+        for (const Bytes& b : blocks) all.insert(all.end(), b.begin(), b.end());
+        return all;
+    }
+};
+
+// A device that plays nothing by itself: a test decides when blocks come back.
+class FakeDevice final : public WaveDevice {
+public:
+    bool refuseOpen = false;
+    bool refuseBlocks = false;
+
+    std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) override {
+        std::lock_guard lock(mutex_);
+        ++opens_;
+        changed_.notify_all();
+        if (refuseOpen) return nullptr;
+        auto log = std::make_shared<StreamLog>();
+        log->format.assign(format.begin(), format.end());
+        log->listener = &listener;
+        streams_.push_back(log);
+        return std::make_unique<Stream>(*this, log);
+    }
+
+    // Gives back the `count` oldest blocks of a stream, as a device that has
+    // played them does.
+    void complete(std::size_t stream, int count) {
+        BlockListener* listener = nullptr;
+        int given = 0;
+        {
+            std::lock_guard lock(mutex_);
+            StreamLog& log = *streams_.at(stream);
+            for (; given < count && !log.onDevice.empty(); ++given) log.onDevice.pop_front();
+            listener = log.listener;
+        }
+        for (int i = 0; i < given; ++i) listener->blockPlayed();
+    }
+
+    // While held, a break-off does not return.
+    void holdBreakOffs(bool hold) {
+        std::lock_guard lock(mutex_);
+        holdBreakOffs_ = hold;
+        changed_.notify_all();
+    }
+
+    // Waits until `ready` holds for the device's state; false after kPatience.
+    bool waitFor(const std::function<bool(const FakeDevice&)>& ready) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kPatience, [&] { return ready(*this); });
+    }
+
+    // A copy of a stream's log.
+    StreamLog log(std::size_t stream) {
+        std::lock_guard lock(mutex_);
+        return *streams_.at(stream);
+    }
+
+    // Read inside waitFor, or through log().
+    std::size_t streamCount() const { return streams_.size(); }
+    const StreamLog& streamAt(std::size_t i) const { return *streams_.at(i); }
+    int opens() const { return opens_; }
+    int breakOffsEntered() const { return breakOffsEntered_; }
+
+private:
+    class Stream final : public WaveStream {
+    public:
+        Stream(FakeDevice& device, std::shared_ptr<StreamLog> log) : device_(device), log_(std::move(log)) {}
+        ~Stream() override {
+            std::lock_guard lock(device_.mutex_);
+            log_->closed = true;
+            log_->preparedAtClose = log_->prepared.size();
+            log_->onDeviceAtClose = log_->onDevice.size();
+            device_.changed_.notify_all();
+        }
+        bool queueBlock(int index, const unsigned char* bytes, std::size_t size) override {
+            std::lock_guard lock(device_.mutex_);
+            if (device_.refuseBlocks) return false;
+            if (!log_->prepared.insert(index).second) ++log_->faults;
+            log_->blocks.emplace_back(bytes, bytes + size);
+            log_->onDevice.push_back(index);
+            device_.changed_.notify_all();
+            return true;
+        }
+        void releaseBlock(int index) override {
+            std::lock_guard lock(device_.mutex_);
+            const bool stillPlaying =
+                std::find(log_->onDevice.begin(), log_->onDevice.end(), index) != log_->onDevice.end();
+            if (log_->prepared.erase(index) != 1 || stillPlaying) ++log_->faults;
+            device_.changed_.notify_all();
+        }
+        void breakOff() override {
+            std::size_t given = 0;
+            {
+                std::unique_lock lock(device_.mutex_);
+                ++log_->breakOffs;
+                ++device_.breakOffsEntered_;
+                device_.changed_.notify_all();
+                device_.changed_.wait(lock, [this] { return !device_.holdBreakOffs_; });
+                given = log_->onDevice.size();
+                log_->onDevice.clear();
+            }
+            for (std::size_t i = 0; i < given; ++i) log_->listener->blockPlayed();
+        }
+
+    private:
+        FakeDevice& device_;
+        std::shared_ptr<StreamLog> log_;
+    };
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::shared_ptr<StreamLog>> streams_;
+    int opens_ = 0;
+    int breakOffsEntered_ = 0;
+    bool holdBreakOffs_ = false;
+};
+
+// A clock that stands still until advanced. It remembers the deadline of
+// every wait in progress, so a test can see what a worker is waiting for.
+class FakeClock final : public Clock {
+public:
+    // Lock-free: workers read it while holding their own lock.
+    std::int64_t nowMs() override { return now_.load(); }
+
+    void waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, std::int64_t deadlineMs,
+                   const std::function<bool()>& ready) override {
+        // Registered with the caller's lock released, so advance() can take
+        // that lock to wake it without the two locks ever being taken the
+        // other way round.
+        lock.unlock();
+        Waiter self{&wake, lock.mutex(), deadlineMs};
+        {
+            std::lock_guard own(mutex_);
+            waiters_.push_back(&self);
+            changed_.notify_all();
+        }
+        lock.lock();
+        while (!ready() && nowMs() < deadlineMs) wake.wait(lock);
+        lock.unlock();
+        {
+            std::lock_guard own(mutex_);
+            waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &self));
+            changed_.notify_all();
+        }
+        lock.lock();
+    }
+
+    void advance(std::int64_t ms) {
+        std::lock_guard own(mutex_);
+        now_ += ms;
+        for (Waiter* w : waiters_) {
+            std::lock_guard theirs(*w->mutex);
+            w->wake->notify_all();
+        }
+    }
+
+    // Waits until some worker waits for exactly this deadline; false after kPatience.
+    bool waitForDeadline(std::int64_t deadlineMs) {
+        std::unique_lock own(mutex_);
+        return changed_.wait_for(own, kPatience, [&] {
+            return std::any_of(waiters_.begin(), waiters_.end(), [&](Waiter* w) { return w->deadline == deadlineMs; });
+        });
+    }
+
+private:
+    struct Waiter {
+        std::condition_variable* wake;
+        std::mutex* mutex;
+        std::int64_t deadline;
+    };
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::atomic<std::int64_t> now_{0};
+    std::vector<Waiter*> waiters_;
+};
+
+}  // namespace pelomar::test
