@@ -6,15 +6,30 @@
 #include "app/command_line.h"
 #include "chart/symbol_chart.h"
 #include "settings/context_menu.h"
+#include "settings/context_menu_win32.h"
+#include "shell/tray_icon.h"
+#include "shell/tray_icon_win32.h"
+#include "settings/settings_file_win32.h"
+#include "settings/settings_store.h"
+#include "shell/autostart_win32.h"
+#include "shell/exe_path_win32.h"
+#include "ui/card_window_win32.h"
+#include "ui/group_reader.h"
+#include "ui/help_window_win32.h"
 #include "ui/main_window_rules.h"
 #include "ui/main_window_win32.h"
 #include "ui/message_pump_win32.h"
+#include "ui/pointer_tracker.h"
 #include "ui/text_win32.h"
 
 namespace pelomar {
 namespace {
 
-class Program final : public MainWindowHandler, public Sleeper {
+class Program final : public MainWindowHandler,
+                      public Sleeper,
+                      public SoundActions,
+                      public EventPump,
+                      public PointerShape {
 public:
     int run(HINSTANCE instance);
 
@@ -28,6 +43,19 @@ public:
     // Sleeper: the plain wait of the press animation.
     void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
 
+    // SoundActions: what the chart starts, forwarded to the sound player.
+    void stopAllSounds() override;
+    void playSymbol(int n) override;
+
+    // EventPump: the waits of a group reading.
+    void processPendingEvents() override { pelomar::processPendingEvents(); }
+    void pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    bool mainWindowExists() override { return mainWindow_.exists(); }
+
+    // PointerShape: the chart panel's pointer.
+    bool pointerIsHand() override { return mainWindow_.panel().pointerIsHand(); }
+    void setPointerHand(bool hand) override { mainWindow_.panel().setPointerHand(hand); }
+
     bool preTranslate(MSG& msg);
 
 private:
@@ -35,6 +63,7 @@ private:
     void loadSettings();
     void saveSettings();
     void toggleOption(int option);
+    void applyOption(int option);
     void applyAlwaysOnTop();
     void applyEscCloses();
     void applyAutostart();
@@ -46,14 +75,31 @@ private:
     void exitProgram();
 
     void installTrayIcon();
+    void onTrayMouse(unsigned mouseMessage);
     void endProgram();
 
     HINSTANCE instance_ = nullptr;
     SymbolChart chart_;
     ContextMenu menu_;
     MainWindow mainWindow_;
+    HelpWindow helpWindow_;
+    TrayIcon trayIcon_;  // the tray record, valid until the main window is gone
+
+    // Hands the tray icon's mouse messages to onTrayMouse.
+    class TrayMouse final : public TrayMouseHandler {
+    public:
+        explicit TrayMouse(Program& program) : program_(program) {}
+        void handleTrayMouse(unsigned mouseMessage) override { program_.onTrayMouse(mouseMessage); }
+
+    private:
+        Program& program_;
+    };
+    TrayMouse trayMouse_{*this};
     bool escCloses_ = true;  // on until the settings say otherwise
     UINT taskbarCreatedMessage_ = 0;
+    CardWindow card_;
+    GroupReader reader_{chart_, mainWindow_.panel(), *this, *this, *this};
+    PointerTracker tracker_{{chart_, mainWindow_.panel(), *this, *this, *this, card_, reader_, *this}};
 };
 
 Program* gProgram = nullptr;
@@ -78,6 +124,7 @@ void Program::onMainWindowCreated() {
     mainWindow_.fitToChart();
     chart_.buildChart();
     loadSettings();
+    if (!card_.hwnd()) card_.create(mainWindow_.hwnd());
     installTrayIcon();
     if (startsVisible(arguments)) mainWindow_.setVisible(true);
 }
@@ -109,7 +156,16 @@ void Program::onCommand(int command) {
     }
 }
 
-void Program::onChartPointer(PointerEventKind, int, int, int) {}
+// The options are the menu's check marks at the moment of the event.
+void Program::onChartPointer(PointerEventKind kind, int x, int y, int keys) {
+    tracker_.handleChartEvent(kind, x, y, keys, menu_);
+}
+
+// TODO(sound): forward to the sound player once it is part of the program;
+// until then the chart is silent.
+void Program::stopAllSounds() {}
+
+void Program::playSymbol(int) {}
 
 void Program::onChartRightPress() { showContextMenu(); }
 
@@ -124,12 +180,24 @@ bool Program::preTranslate(MSG& msg) {
     return true;
 }
 
-void Program::loadSettings() {}
+// The settings file's path is formed anew for every load and save.
+void Program::loadSettings() {
+    WindowsSettingsFile file(settingsFilePath(splitExePath(currentExePath())));
+    pelomar::loadSettings(menu_, file, [this](int option) { applyOption(option); });
+}
 
-void Program::saveSettings() {}
+void Program::saveSettings() {
+    WindowsSettingsFile file(settingsFilePath(splitExePath(currentExePath())));
+    pelomar::saveSettings(menu_, file);
+}
 
 void Program::toggleOption(int option) {
     menu_.setOption(option, !menu_.option(option));
+    applyOption(option);
+}
+
+// Options 9 to 11 act on the system as soon as their value is known.
+void Program::applyOption(int option) {
     if (option == 9) applyAlwaysOnTop();
     if (option == 10) applyEscCloses();
     if (option == 11) applyAutostart();
@@ -139,13 +207,13 @@ void Program::applyAlwaysOnTop() { mainWindow_.setAlwaysOnTop(menu_.option(9)); 
 
 void Program::applyEscCloses() { escCloses_ = menu_.option(10); }
 
-void Program::applyAutostart() {}
+void Program::applyAutostart() { applyAutostartForThisProgram(menu_.option(11)); }
 
-void Program::showContextMenu() {}
+void Program::showContextMenu() { pelomar::showContextMenu(mainWindow_.hwnd(), menu_); }
 
-void Program::showHelpText() {}
+void Program::showHelpText() { pelomar::showHelpText(); }
 
-void Program::openHelpWindow() {}
+void Program::openHelpWindow() { helpWindow_.open(instance_, mainWindow_.hwnd()); }
 
 // Saves, then ends the program: destroying the main window ends the main
 // loop, after which endProgram runs as for every other ending.
@@ -154,7 +222,22 @@ void Program::exitProgram() {
     mainWindow_.destroy();
 }
 
-void Program::installTrayIcon() {}
+void Program::installTrayIcon() {
+    trayIcon_.install(mainWindow_.hwnd(), kTrayTip, taskbarCreatedMessage_, &trayMouse_);
+}
+
+void Program::onTrayMouse(unsigned mouseMessage) {
+    switch (pelomar::onTrayMouse(mouseMessage)) {
+    case TrayAction::ToggleWindow:
+        mainWindow_.setVisible(!mainWindow_.visible());
+        break;
+    case TrayAction::ShowMenu:
+        showContextMenu();
+        break;
+    case TrayAction::None:
+        break;
+    }
+}
 
 // Destroys what is left of the windows (the main window takes its owned
 // windows and the tray icon with it), then releases the rest.

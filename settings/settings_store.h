@@ -1,0 +1,63 @@
+// The eleven options kept in the settings file beside the executable. Their
+// live values are the check marks of the options menu; loading sets the
+// marks from the file, saving writes them back.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "settings/context_menu.h"
+#include "shell/exe_path.h"
+
+namespace pelomar {
+
+struct OptionItem {
+    int number;            // 1..11, the order of reading, applying and writing
+    std::string_view key;  // GBK
+    bool appliedOnLoad;    // acts on the system: applied right after it is read
+};
+
+const std::array<OptionItem, kOptionCount>& optionItems();
+
+inline constexpr std::string_view kSettingsSection = "\xB2\xCB\xB5\xA5\xC5\xE4\xD6\xC3";  // 菜单配置
+inline constexpr std::string_view kValueTrue = "\xD5\xE6";                               // 真
+inline constexpr std::string_view kValueFalse = "\xBC\xD9";                              // 假
+// ExeDirectory + "\Pelomar.ini".
+std::wstring settingsFilePath(const ExeLocation& exe);
+
+// The whole text of the settings file.
+struct SettingsText {
+    enum class State {
+        Missing,     // no file: every option keeps its current value
+        Present,
+        Unreadable,  // there, but it could not be read: left alone
+    };
+    State state = State::Missing;
+    std::string bytes;
+};
+
+class SettingsFile {
+public:
+    virtual ~SettingsFile() = default;
+    virtual SettingsText readText() = 0;
+    // Replaces the file's text; a failure leaves the old file and says nothing.
+    virtual void writeText(std::string_view text) = 0;
+};
+
+// Called right after option 9, 10 or 11 has been read, with its number.
+using ApplyOption = std::function<void(int option)>;
+
+// Sets each option's mark from the file, in table order; a missing file,
+// section or key keeps the current mark, any value but exactly 真 is off.
+void loadSettings(ContextMenu& menu, SettingsFile& file, const ApplyOption& apply);
+
+// Writes all eleven marks as 真 or 假 into the file's text, keeping the rest
+// of it, and writes the file once if anything changed.
+void saveSettings(const ContextMenu& menu, SettingsFile& file);
+
+// The file's new text after the eleven updates.
+std::string settingsText(const ContextMenu& menu, std::string_view current);
+
+}  // namespace pelomar

@@ -1,0 +1,50 @@
+// Start with the system: one string value in the current user's Run key
+// holds the quoted path of the executable, a blank and the hidden argument.
+// applyAutostart writes it while the option is on and deletes it while off.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "shell/exe_path.h"
+
+namespace pelomar {
+
+// The whole registry location under HKEY_CURRENT_USER, key and value name.
+inline constexpr std::string_view kAutostartLocation =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Pelomar(Vok)";
+
+// "隐藏" as UTF-16: the hidden argument the start-up command passes.
+inline constexpr std::wstring_view kHiddenArgumentWide = L"\u9690\u85CF";
+
+struct RegistryLocation {
+    std::string key;
+    std::string valueName;
+};
+
+// Splits a location at its last backslash. The search steps over double-byte
+// characters (a byte of 0x80 or above and the byte after it), so a trail
+// byte 0x5C is never taken for a backslash.
+RegistryLocation splitRegistryLocation(std::string_view location);
+
+// "\"<directory>\<file name>\" 隐藏".
+std::wstring autostartCommand(const ExeLocation& exe);
+
+// The registry operations applyAutostart needs, on HKEY_CURRENT_USER. Names
+// are GBK; the command is wide text. At most one key is open at a time.
+class StartupRegistry {
+public:
+    virtual ~StartupRegistry() = default;
+    virtual bool openKey(std::string_view key) = 0;    // for writing
+    virtual bool createKey(std::string_view key) = 0;  // opens it too
+    virtual bool setString(std::string_view name, std::wstring_view data) = 0;
+    virtual bool deleteValue(std::string_view name) = 0;
+    virtual void closeKey() = 0;
+    virtual bool deleteKey(std::string_view path) = 0;
+};
+
+// Makes the registry agree with the option. No result is reported: a failed
+// call leaves the entry as it was.
+void applyAutostart(bool on, const ExeLocation& exe, StartupRegistry& registry);
+
+}  // namespace pelomar

@@ -1,0 +1,174 @@
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/settings_store.h"
+
+using namespace pelomar;
+using std::string;
+
+namespace {
+
+const string kTrue = "\xD5\xE6";   // 真
+const string kFalse = "\xBC\xD9";  // 假
+const string kHeader = "[\xB2\xCB\xB5\xA5\xC5\xE4\xD6\xC3]\r\n";  // [菜单配置]
+const string kHoverSound = "\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4";  // 移过时发音
+const string kKeepInFront = "\xB1\xA3\xB3\xD6\xC7\xB0\xB6\xCB";        // 保持前端
+const string kEscExits = "Esc\xBC\xFC\xCD\xCB\xB3\xF6";                // Esc键退出
+
+// The eleven keys as the file holds them, in order, written out by hand.
+const char* const kKeys[] = {
+    "\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4",               // 移过时发音
+    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xD2\xC6\xD2\xF4",  // Ctrl键时忽略_移音
+    "\xD2\xC6\xB9\xFD\xCA\xB1\xB5\xAF\xB3\xF6",               // 移过时弹出
+    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xD2\xC6\xB5\xAF",  // Ctrl键时忽略_移弹
+    "\xB5\xE3\xBB\xF7\xCA\xB1\xB7\xA2\xD2\xF4",               // 点击时发音
+    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xB5\xE3\xD2\xF4",  // Ctrl键时忽略_点音
+    "\xB5\xE3\xBB\xF7\xCA\xB1\xB5\xAF\xB3\xF6",               // 点击时弹出
+    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xB5\xE3\xB5\xAF",  // Ctrl键时忽略_点弹
+    "\xB1\xA3\xB3\xD6\xC7\xB0\xB6\xCB",                       // 保持前端
+    "Esc\xBC\xFC\xCD\xCB\xB3\xF6",                            // Esc键退出
+    "\xCB\xE6\xCF\xB5\xCD\xB3\xC6\xF4\xB6\xAF",               // 随系统启动
+};
+
+class FakeFile : public SettingsFile {
+public:
+    SettingsText text;
+    std::vector<string> writes;
+    SettingsText readText() override { return text; }
+    void writeText(std::string_view t) override {
+        writes.emplace_back(t);
+        text = {SettingsText::State::Present, string(t)};
+    }
+};
+
+FakeFile fileWith(const string& bytes) {
+    FakeFile f;
+    f.text = {SettingsText::State::Present, bytes};
+    return f;
+}
+
+string allLines(const string& value) {
+    string text = kHeader;
+    for (const char* key : kKeys) text += string(key) + "=" + value + "\r\n";
+    return text;
+}
+
+std::vector<bool> marks(const ContextMenu& menu) {
+    std::vector<bool> out;
+    for (int n = 1; n <= kOptionCount; ++n) out.push_back(menu.option(n));
+    return out;
+}
+
+}  // namespace
+
+TEST_CASE("the option table: keys, order, menu rows, what is applied") {
+    const auto& items = optionItems();
+    for (int i = 0; i < kOptionCount; ++i) {
+        CAPTURE(i);
+        CHECK(items[i].number == i + 1);
+        CHECK(items[i].key == kKeys[i]);
+        CHECK(items[i].appliedOnLoad == (i + 1 >= 9));
+        // Each key is its row's caption, except the four " Ctrl键时忽略" rows.
+        const MenuRow& row = menuRows()[rowOfOption(i + 1) - 1];
+        CHECK(row.option == i + 1);
+        CHECK(row.initiallyChecked);
+        if ((i + 1) % 2 == 0 && i + 1 <= 8)
+            CHECK(row.caption == " Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4");
+        else
+            CHECK(row.caption == items[i].key);
+    }
+    CHECK(settingsFilePath({L"C:", L"Pelomar.exe"}) == L"C:\\Pelomar.ini");
+    CHECK(settingsFilePath({L"D:\\\u5B66\u4E60 \U0001F600", L"p.exe"}) == L"D:\\\u5B66\u4E60 \U0001F600\\Pelomar.ini");
+}
+
+TEST_CASE("loading: values, defaults and the order of applying") {
+    SUBCASE("no file: every option keeps its mark, the three system ones are applied in order") {
+        FakeFile file;
+        ContextMenu menu;
+        std::vector<int> applied;
+        loadSettings(menu, file, [&](int n) { applied.push_back(n); });
+        CHECK(marks(menu) == std::vector<bool>(kOptionCount, true));
+        CHECK(applied == std::vector<int>{9, 10, 11});
+        CHECK(file.writes.empty());
+    }
+    SUBCASE("each option is applied right after it is read, before the next is read") {
+        FakeFile file = fileWith(kHeader + kKeepInFront + "=" + kFalse + "\r\n" + kEscExits + "=" + kFalse + "\r\n");
+        ContextMenu menu;
+        std::vector<std::vector<bool>> seen;
+        loadSettings(menu, file, [&](int) { seen.push_back(marks(menu)); });
+        REQUIRE(seen.size() == 3);
+        CHECK_FALSE(seen[0][8]);
+        CHECK(seen[0][9]);  // option 10 not read yet when option 9 is applied
+        CHECK_FALSE(seen[1][9]);
+    }
+    SUBCASE("only exactly 真 is on; a missing key keeps the current mark") {
+        const string values[] = {"", kFalse, "1", "true", kTrue + "x", " " + kTrue, "\"" + kTrue + "\"",
+                                 "\xE7\x9C\x9F", kTrue + " ", "'" + kTrue + "'"};
+        string text = kHeader;
+        for (int i = 0; i < 10; ++i) text += string(kKeys[i]) + "=" + values[i] + "\r\n";
+        FakeFile file = fileWith(text);
+        ContextMenu menu;
+        menu.setOption(11, false);  // key 11 is absent: stays as it was
+        loadSettings(menu, file, nullptr);
+        // Blanks around a value and quotes around the whole of it are not part of it.
+        CHECK(marks(menu) == std::vector<bool>{false, false, false, false, false, true, true, false, true, true, false});
+    }
+    SUBCASE("UTF-8 values read as off; a wholly UTF-8 file has no section we know") {
+        FakeFile utf8Values = fileWith(allLines("\xE7\x9C\x9F"));
+        ContextMenu menu;
+        loadSettings(menu, utf8Values, nullptr);
+        CHECK(marks(menu) == std::vector<bool>(kOptionCount, false));
+
+        FakeFile utf8File = fileWith("[\xE8\x8F\x9C\xE5\x8D\x95\xE9\x85\x8D\xE7\xBD\xAE]\r\n"
+                                     "\xE7\xA7\xBB\xE8\xBF\x87\xE6\x97\xB6\xE5\x8F\x91\xE9\x9F\xB3=\xE5\x81\x87\r\n");
+        ContextMenu menu2;
+        loadSettings(menu2, utf8File, nullptr);
+        CHECK(marks(menu2) == std::vector<bool>(kOptionCount, true));
+    }
+}
+
+TEST_CASE("saving: the file's text, written once and only when it changes") {
+    SUBCASE("no file: the section and the eleven keys in order, CR LF lines") {
+        FakeFile file;
+        ContextMenu menu;
+        menu.setOption(3, false);
+        saveSettings(menu, file);
+        REQUIRE(file.writes.size() == 1);
+        string expected = allLines(kTrue);
+        const string third = string(kKeys[2]) + "=";
+        expected.replace(expected.find(third) + third.size(), 2, kFalse);
+        CHECK(file.writes[0] == expected);
+    }
+    SUBCASE("an up-to-date file is not written again") {
+        FakeFile file = fileWith(allLines(kTrue));
+        saveSettings(ContextMenu{}, file);
+        CHECK(file.writes.empty());
+    }
+    SUBCASE("other sections, comments and blank lines stay; changed keys change in place") {
+        const string before = "; mine\n[other]\nx=1\n\n" + allLines(kTrue) + "\n[more]\ny=2\n";
+        FakeFile file = fileWith(before);
+        ContextMenu menu;
+        menu.setOption(1, false);
+        saveSettings(menu, file);
+        REQUIRE(file.writes.size() == 1);
+        string expected = before;
+        const string first = kHoverSound + "=";
+        expected.replace(expected.find(first) + first.size(), 2, kFalse);
+        CHECK(file.writes[0] == expected);
+    }
+    SUBCASE("a file that cannot be read, or is UTF-16, is left alone") {
+        FakeFile unreadable;
+        unreadable.text.state = SettingsText::State::Unreadable;
+        FakeFile utf16 = fileWith(string("\xFF\xFE[\0", 4));
+        ContextMenu menu;
+        menu.setOption(1, false);
+        for (FakeFile* f : {&unreadable, &utf16}) {
+            loadSettings(menu, *f, nullptr);
+            saveSettings(menu, *f);
+            CHECK(f->writes.empty());
+        }
+        CHECK_FALSE(menu.option(1));
+    }
+}

@@ -1,0 +1,104 @@
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/autostart.h"
+
+using namespace pelomar;
+using std::string;
+
+namespace {
+
+// Records the registry calls; each answer is set by the case.
+class FakeRegistry : public StartupRegistry {
+public:
+    bool opens = true;
+    bool creates = true;
+    bool deletes = true;
+    std::vector<string> calls;
+    std::wstring data;
+
+    bool openKey(std::string_view key) override { return record("open " + string(key), opens); }
+    bool createKey(std::string_view key) override { return record("create " + string(key), creates); }
+    bool setString(std::string_view name, std::wstring_view d) override {
+        data = d;
+        return record("set " + string(name), true);
+    }
+    bool deleteValue(std::string_view name) override { return record("delete value " + string(name), deletes); }
+    void closeKey() override { calls.push_back("close"); }
+    bool deleteKey(std::string_view path) override { return record("delete key " + string(path), false); }
+
+private:
+    bool record(string call, bool answer) {
+        calls.push_back(std::move(call));
+        return answer;
+    }
+};
+
+using Calls = std::vector<string>;
+const string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+}  // namespace
+
+TEST_CASE("the executable's location and the start-up command") {
+    const ExeLocation usual = splitExePath(L"C:\\Program Files\\Pelomar\\Pelomar.exe");
+    CHECK(usual.directory == L"C:\\Program Files\\Pelomar");
+    CHECK(usual.fileName == L"Pelomar.exe");
+    CHECK(autostartCommand(usual) == L"\"C:\\Program Files\\Pelomar\\Pelomar.exe\" \u9690\u85CF");
+
+    // At the root of a drive the directory is just the drive, and the
+    // command still has exactly one backslash.
+    const ExeLocation root = splitExePath(L"C:\\Pelomar.exe");
+    CHECK(root.directory == L"C:");
+    CHECK(autostartCommand(root) == L"\"C:\\Pelomar.exe\" \u9690\u85CF");
+
+    // Characters outside any ANSI code page stay as they are.
+    const std::wstring odd = L"\\\\server\\\u00E9t\u00E9 \u0416 \U0001F600\\P.exe";
+    CHECK(autostartCommand(splitExePath(odd)) == L"\"" + odd + L"\" \u9690\u85CF");
+}
+
+TEST_CASE("the stored location splits at its last backslash, never inside a character") {
+    const RegistryLocation where = splitRegistryLocation(kAutostartLocation);
+    CHECK(where.key == kRun);
+    CHECK(where.valueName == "Pelomar(Vok)");
+    // 0x5C is a backslash alone, but the trail byte of 0x81 0x5C.
+    const RegistryLocation dbcs = splitRegistryLocation("a\\b\\\x81\x5C" "c");
+    CHECK(dbcs.key == "a\\b");
+    CHECK(dbcs.valueName == "\x81\x5C" "c");
+    CHECK(splitRegistryLocation("name").valueName == "name");
+    CHECK(splitRegistryLocation("k\\\xD2").key == "k");
+}
+
+TEST_CASE("applying the option to the registry") {
+    FakeRegistry reg;
+    const ExeLocation exe{L"D:\\x", L"P.exe"};
+    SUBCASE("on: the key is opened, the value written, the key closed") {
+        applyAutostart(true, exe, reg);
+        CHECK(reg.calls == Calls{"open " + kRun, "set Pelomar(Vok)", "close"});
+        CHECK(reg.data == L"\"D:\\x\\P.exe\" \u9690\u85CF");
+    }
+    SUBCASE("on, and the key cannot be opened: it is created") {
+        reg.opens = false;
+        applyAutostart(true, exe, reg);
+        CHECK(reg.calls == Calls{"open " + kRun, "create " + kRun, "set Pelomar(Vok)", "close"});
+    }
+    SUBCASE("on, and neither works: nothing is written") {
+        reg.opens = reg.creates = false;
+        applyAutostart(true, exe, reg);
+        CHECK(reg.calls == Calls{"open " + kRun, "create " + kRun});
+    }
+    SUBCASE("off: the value is deleted") {
+        applyAutostart(false, exe, reg);
+        CHECK(reg.calls == Calls{"open " + kRun, "delete value Pelomar(Vok)", "close"});
+    }
+    SUBCASE("off, and no value was deleted: a subkey of that name is tried") {
+        reg.deletes = false;
+        applyAutostart(false, exe, reg);
+        CHECK(reg.calls == Calls{"open " + kRun, "delete value Pelomar(Vok)", "close", "delete key " + kRun + "\\Pelomar(Vok)"});
+        reg.calls.clear();
+        reg.opens = false;
+        applyAutostart(false, exe, reg);
+        CHECK(reg.calls == Calls{"open " + kRun, "delete key " + kRun + "\\Pelomar(Vok)"});
+    }
+}
