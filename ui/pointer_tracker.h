@@ -26,7 +26,7 @@ public:
 class PointerShape {
 public:
     virtual ~PointerShape() = default;
-    virtual bool pointerIsHand() const = 0;
+    virtual bool pointerIsHand() = 0;
     virtual void setPointerHand(bool hand) = 0;
 };
 

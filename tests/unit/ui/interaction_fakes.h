@@ -52,7 +52,7 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
     void hideCard() override { log.push_back("hide"); }
     void setKeepCardOnce() override { log.push_back("keep"); }
     // PointerShape
-    bool pointerIsHand() const override { return hand; }
+    bool pointerIsHand() override { return hand; }
     void setPointerHand(bool h) override {
         hand = h;
         log.push_back(h ? "hand" : "arrow");
