@@ -166,6 +166,8 @@ std::optional<std::string> readValue(std::string_view text, std::string_view sec
 
 std::string writeValue(std::string_view text, std::string_view section, std::string_view key,
                        std::string_view value) {
+    // Blanks ahead of the value are not written (trailing ones are).
+    while (!value.empty() && isBlank(static_cast<unsigned char>(value.front()))) value.remove_prefix(1);
     const Text t(text);
     const auto& lines = t.lines();
     std::string entry = std::string(key) + "=" + std::string(value);

@@ -20,7 +20,8 @@
 // - A value that starts and ends with the same quote (" or ') loses both.
 // - An update rewrites the found entry as name=value (the name as it is in
 //   the file), appends a new entry after the section's last entry, or a new
-//   section at the end of the text; new lines end in CR LF. An update that
+//   section at the end of the text; new lines end in CR LF. Blanks ahead of
+//   the new value are dropped. An update that
 //   changes nothing leaves the text as it is. Everything else is kept byte
 //   for byte: other lines, blank lines, comments and line breaks (Windows
 //   keeps them; Wine would rewrite the whole file in a normalised form).
