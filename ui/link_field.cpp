@@ -19,6 +19,8 @@ std::wstring fallbackCommandLine(std::wstring_view openCommand, std::wstring_vie
     std::size_t cut = openCommand.find(L"\"%1\"");
     if (cut == std::wstring_view::npos) cut = openCommand.find(L"%1");
     std::wstring line(openCommand.substr(0, cut));
+    // Nothing but blanks before the cut would start the target itself.
+    if (line.find_first_not_of(L" \t") == std::wstring::npos) return {};
     line += L' ';
     line += target;
     return line;

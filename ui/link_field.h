@@ -34,7 +34,7 @@ std::string linkDisplayText(const LinkSpec& link);
 // The fallback command line from the .htm handler's open command: cut from
 // the first "%1" in double quotes (the opening quote included), else from the
 // first %1, else keep it whole; then one blank and the target. Empty when
-// there is no command or no target, so nothing is run then.
+// there is no target or no program before the cut, so nothing is run then.
 std::wstring fallbackCommandLine(std::wstring_view openCommand, std::wstring_view target);
 
 // What a pointer event asks of the field's window.
