@@ -220,10 +220,11 @@ void HelpWindow::createFields(HINSTANCE instance) {
     for (int i = 0; i < kHelpRowCount; ++i) {
         const HelpRow& row = helpRows()[i];
         const std::wstring caption = gbkToWide(row.caption);
-        // SS_NOTIFY keeps a press on a caption from reaching the background.
-        HWND field = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOTIFY,
-                                     row.captionBox.left, row.captionBox.top, row.captionBox.width,
-                                     row.captionBox.height, hwnd_, nullptr, instance, nullptr);
+        // One line, clipped rather than wrapped; SS_NOTIFY keeps a press on a
+        // caption from reaching the background.
+        const DWORD style = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOTIFY;
+        HWND field = CreateWindowExW(0, L"STATIC", caption.c_str(), style, row.captionBox.left, row.captionBox.top,
+                                     row.captionBox.width, row.captionBox.height, hwnd_, nullptr, instance, nullptr);
         SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         links_[i].create(hwnd_, row, font_);
     }

@@ -101,8 +101,11 @@ class Session:
         with open(os.path.join(self.home, ".asoundrc"), "w") as f:
             f.write("pcm.!default { type null }\n")
         read_fd, write_fd = os.pipe()
+        # -noreset: without it the server starts afresh whenever its last client leaves, which puts the
+        # pointer back in the middle of the screen (on the chart) however it was parked.
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as r:
@@ -332,3 +335,62 @@ class SessionTestCase(unittest.TestCase):
             program.kill()
         self.session.programs = []
         self.session.move(2, 2)
+
+
+# -- screen comparisons, the pop-up menu and the tray ------------------------------
+TRAY_AREA = (900, SCREEN[1] - 20, SCREEN[0], SCREEN[1])  # the right end of the taskbar
+MENU_ITEMS = 15  # the menu's 21 rows less its 6 separators
+
+
+def changed_box(before, after, region=None):
+    """(left, top, right, bottom) around the pixels that differ between two
+    screenshots, inside region when given; None when nothing differs."""
+    from PIL import ImageChops
+    if region:
+        box = ImageChops.difference(before.crop(region), after.crop(region)).getbbox()
+        return None if box is None else (box[0] + region[0], box[1] + region[1], box[2] + region[0],
+                                         box[3] + region[1])
+    return ImageChops.difference(before, after).getbbox()
+
+
+def wait_for_change(session, before, region=None, timeout=10.0):
+    """Screenshots until something differs from before; returns (box, shot)
+    or (None, last shot)."""
+    end = time.monotonic() + timeout
+    while True:
+        time.sleep(0.2)
+        shot = session.screenshot()
+        box = changed_box(before, shot, region)
+        if box or time.monotonic() >= end:
+            return box, shot
+
+
+def count_pixels(image, box, predicate):
+    """How many pixels inside box satisfy predicate((r, g, b))."""
+    x0, y0, x1, y1 = box
+    pixels = image.load()
+    return sum(1 for y in range(y0, y1) for x in range(x0, x1) if predicate(pixels[x, y]))
+
+
+def menu_item_bands(session, menu_box, shot):
+    """The vertical extent (top, bottom) of each of the open menu's items,
+    found by walking them with the Down key and seeing which band lights up.
+    Leaves the last item selected."""
+    bands = []
+    previous = shot
+    for _ in range(MENU_ITEMS):
+        session.key("Down")
+        box, now = wait_for_change(session, previous, menu_box, timeout=5.0)
+        lit = changed_box(shot, now, menu_box)
+        if lit is None:
+            break
+        bands.append((lit[1], lit[3]))
+        previous = now
+    return bands
+
+
+def menu_item_checked(shot, menu_box, band):
+    """True when the item's mark column shows a check mark (dark pixels)."""
+    left = menu_box[0]
+    area = (left + 2, band[0], left + 17, band[1])
+    return count_pixels(shot, area, lambda p: sum(p) < 250) >= 4
