@@ -1,0 +1,280 @@
+"""The chart in use, as a learner sees it: hovering frames a symbol and pops
+up its card beside the pointer, the card flips at the screen's edges and goes
+away on a right click, and a group caption reads its members one a second
+while the window keeps answering."""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+import harness  # noqa: E402
+from harness import SCREEN, SessionTestCase, wait_until  # noqa: E402
+
+START_TIMEOUT = 20.0
+CARD_SIZE = (309, 314)
+CARD_OFFSET = 50
+RED = (255, 0, 0)
+YELLOW = (255, 255, 0)
+
+# Chart regions in panel coordinates: (left, top, width, height).
+_ROWS = [  # first symbol, top, height, cells
+    (1, 116, 33, 8), (9, 150, 33, 3), (12, 195, 33, 8), (20, 229, 33, 3),
+    (23, 263, 33, 6), (29, 327, 37, 5), (34, 369, 37, 7), (41, 412, 37, 8),
+]
+SYMBOLS = {}
+for first, top, height, cells in _ROWS:
+    for i in range(cells):
+        SYMBOLS[first + i] = (157 + 38 * i, top, 37, height)
+GROUPS = {1: (3, 122, 39, 92), 2: (56, 140, 88, 24), 3: (56, 214, 88, 24), 4: (3, 329, 39, 92),
+          5: (56, 332, 88, 24), 6: (56, 375, 88, 24), 7: (56, 418, 88, 24)}
+
+# Points on the panel that lie in no region.
+BAND_BETWEEN_ROWS = (170, 190)
+ABOVE_THE_CELLS = (265, 40)
+
+
+def inside(region, dx=13, dy=14):
+    left, top, _, _ = region
+    return left + dx, top + dy
+
+
+class InteractionTest(SessionTestCase):
+    def setUp(self):
+        self.chart = harness.decoded_asset("chart.gif")
+
+    # -- helpers ---------------------------------------------------------------
+    def start(self, name="interaction"):
+        program = self.session.launch(self.session.program_folder(name))
+        window = program.main_window(START_TIMEOUT)
+        self.assertIsNotNone(window, "main window did not appear")
+        self.program, self.window = program, window
+        self.origin = self.session.client_origin(window)
+        time.sleep(0.5)
+        return program
+
+    def screen(self, point):
+        return self.origin[0] + point[0], self.origin[1] + point[1]
+
+    def point_at(self, point):
+        """Moves the pointer onto a panel point; returns its screen position."""
+        x, y = self.screen(point)
+        self.session.move(x, y)
+        return x, y
+
+    def card_windows(self):
+        ids = self.session.xdotool("search", "--onlyvisible", "--pid", self.program.pid).split()
+        cards = []
+        for wid in map(int, ids):
+            if wid == self.window:
+                continue
+            geometry = self.session.geometry(wid)
+            if geometry[2:] == CARD_SIZE:
+                cards.append((wid, geometry))
+        return cards
+
+    def wait_card_at(self, position, timeout=5.0):
+        """Waits for the card window at position (left, top); returns its geometry."""
+        found = wait_until(lambda: [g for _, g in self.card_windows() if g[:2] == position], timeout)
+        if not found:
+            self.session.screenshot(save_as="%s-card-missing.png" % self.id())
+            self.fail("no card window at %r; visible cards: %r" % (position, self.card_windows()))
+        return found[0]
+
+    def wait_no_card(self, timeout=5.0):
+        gone = wait_until(lambda: not self.card_windows(), timeout)
+        self.assertTrue(gone, "the card is still shown: %r" % (self.card_windows(),))
+
+    def frame_colour(self, shot, region):
+        """The colour of a frame drawn on a region's outline, or None: the pen
+        covers the middle of all four sides."""
+        left, top, width, height = region
+        sides = [(left + width // 2, top), (left + width // 2, top + height),
+                 (left, top + height // 2), (left + width, top + height // 2)]
+        colours = {shot.getpixel(self.screen(p)) for p in sides}
+        if len(colours) == 1:
+            colour = colours.pop()
+            if colour in (RED, YELLOW):
+                return colour
+        return None
+
+    def framed(self, shot):
+        """The symbols and groups that carry a frame on the screenshot."""
+        found = []
+        for n, region in SYMBOLS.items():
+            if self.frame_colour(shot, region):
+                found.append(("symbol", n))
+        for g, region in GROUPS.items():
+            if self.frame_colour(shot, region):
+                found.append(("group", g))
+        return found
+
+    def chart_differences(self, shot):
+        x, y = self.origin
+        return harness.differing_pixels(shot, self.chart, (x, y, x + 530, y + 459))
+
+    def card_differences(self, shot, geometry, n):
+        """Pixels of the card window's client area that differ from card n's
+        picture; the client area is found inside the window's frame."""
+        picture = harness.decoded_asset("card/%02d.gif" % n)
+        x, y, w, h = geometry
+        for border in range(0, 12):
+            corner = (x + border, y + border, x + border + 24, y + border + 24)
+            if harness.differing_pixels(shot, picture, corner) == 0:
+                visible_w = min(w - 2 * border, picture.width)
+                visible_h = min(h - 2 * border, picture.height)
+                self.assertGreaterEqual(visible_w, 290)
+                self.assertGreaterEqual(visible_h, 295)
+                box = (x + border, y + border, x + border + visible_w, y + border + visible_h)
+                return harness.differing_pixels(shot, picture, box)
+        return w * h
+
+    def save(self, shot, what):
+        os.makedirs(harness.ARTIFACTS, exist_ok=True)
+        shot.save(os.path.join(harness.ARTIFACTS, "%s-%s.png" % (self.id(), what)))
+
+    # -- tests -----------------------------------------------------------------
+    def test_hover_frames_the_symbol_and_shows_its_card_beside_the_pointer(self):
+        self.start()
+        px, py = self.point_at(inside(SYMBOLS[1]))
+        card = self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+        time.sleep(0.3)
+        shot = self.session.screenshot()
+        self.assertEqual(self.framed(shot), [("symbol", 1)])
+        self.assertEqual(self.frame_colour(shot, SYMBOLS[1]), RED)
+        # The pen is 5 pixels wide and centred on the outline; further out the chart shows.
+        left, top, width, height = SYMBOLS[1]
+        self.assertEqual(shot.getpixel(self.screen((left + 18, top - 2))), RED)
+        self.assertEqual(shot.getpixel(self.screen((left + 18, top + 2))), RED)
+        for p in ((left + 18, top - 4), (left + 18, top + 4), (left - 4, top + 16)):
+            self.assertEqual(shot.getpixel(self.screen(p)), self.chart.getpixel(p))
+        bad = self.card_differences(shot, card, 1)
+        if bad:
+            self.save(shot, "card-1")
+        self.assertEqual(bad, 0, "card 1 pixels that differ from card/01.gif")
+
+        # Further moves inside the cell change nothing: the card stays where it was.
+        self.point_at(inside(SYMBOLS[1], 30, 28))
+        time.sleep(0.5)
+        self.assertEqual([g for _, g in self.card_windows()], [card])
+
+        # The neighbouring cell takes the frame and the card.
+        px, py = self.point_at(inside(SYMBOLS[2], 5, 10))
+        card = self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+        time.sleep(0.3)
+        shot = self.session.screenshot()
+        self.assertEqual(self.framed(shot), [("symbol", 2)])
+        bad = self.card_differences(shot, card, 2)
+        if bad:
+            self.save(shot, "card-2")
+        self.assertEqual(bad, 0, "card 2 pixels that differ from card/02.gif")
+
+        # Into the band between the rows: the frame and the card go away.
+        self.point_at(BAND_BETWEEN_ROWS)
+        self.wait_no_card()
+        time.sleep(0.3)
+        shot = self.session.screenshot()
+        bad = self.chart_differences(shot)
+        if bad:
+            self.save(shot, "band")
+        self.assertEqual(bad, 0, "pixels of the chart that differ from chart.gif after leaving the cells")
+
+    def test_the_card_flips_left_and_up_near_the_screen_edges(self):
+        self.start("flip")
+        cases = [
+            (8, "left"),   # the right column: the card would pass the right edge
+            (41, "up"),    # the bottom row: it would pass the bottom edge
+            (48, "both"),
+            (1, "none"),
+        ]
+        for n, flip in cases:
+            with self.subTest(symbol=n):
+                self.point_at(ABOVE_THE_CELLS)
+                self.wait_no_card()
+                px, py = self.point_at(inside(SYMBOLS[n]))
+                left = px + CARD_OFFSET
+                top = py + CARD_OFFSET
+                if flip in ("left", "both"):
+                    self.assertGreater(left + CARD_SIZE[0], SCREEN[0])
+                    left = px - CARD_OFFSET - CARD_SIZE[0]
+                if flip in ("up", "both"):
+                    self.assertGreater(top + CARD_SIZE[1], SCREEN[1])
+                    top = py - CARD_OFFSET - CARD_SIZE[1]
+                self.wait_card_at((left, top))
+        shot = self.session.screenshot(save_as="%s-last.png" % self.id())
+        self.assertEqual(self.framed(shot), [("symbol", 1)])
+
+    def test_a_right_click_on_the_card_hides_it_until_another_cell(self):
+        self.start("right-click")
+        px, py = self.point_at(inside(SYMBOLS[1]))
+        x, y, w, h = self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+        self.session.click(x + w // 2, y + h // 2, button=3)
+        self.wait_no_card()
+        # Back on the same cell: no new region, so the card stays away.
+        self.point_at(inside(SYMBOLS[1], 20, 20))
+        time.sleep(1.0)
+        self.assertEqual(self.card_windows(), [])
+        px, py = self.point_at(inside(SYMBOLS[9]))
+        self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+
+    def read_frames(self, until, duration, on_frame=None):
+        """Samples the screen while a reading runs; returns the regions in the
+        order they were first seen framed, with the time of first sight."""
+        seen = []
+        end = time.monotonic() + duration
+        while time.monotonic() < end:
+            shot = self.session.screenshot()
+            now = time.monotonic()
+            for region in self.framed(shot):
+                if region not in [r for r, _ in seen]:
+                    seen.append((region, now))
+                    if on_frame:
+                        on_frame(region, shot)
+            if until in [r for r, _ in seen]:
+                break
+        return seen
+
+    def test_a_caption_reads_its_group_a_second_apart_while_the_window_answers(self):
+        self.start("reading")
+        state = {}
+
+        def hover_during_reading(region, shot):
+            # Once symbol 30 is read, the pointer goes onto another caption: it is
+            # framed at once and the reading goes on (a caption starts no sound).
+            if region == ("symbol", 30) and "hovered" not in state:
+                state["hovered"] = time.monotonic()
+                self.point_at(inside(GROUPS[2]))
+                framed = wait_until(lambda: ("group", 2) in self.framed(self.session.screenshot()), 3.0)
+                state["answered"] = time.monotonic() if framed else None
+
+        self.session.click(*self.screen(inside(GROUPS[5])))
+        seen = self.read_frames(("symbol", 33), 15.0, hover_during_reading)
+        order = [r for r, _ in seen if r[0] == "symbol"]
+        if order != [("symbol", n) for n in range(29, 34)]:
+            self.session.screenshot(save_as="%s-order.png" % self.id())
+        self.assertEqual(order, [("symbol", n) for n in range(29, 34)])
+        self.assertIsNotNone(state.get("answered"), "the caption hovered during the reading was not framed")
+        self.assertLess(state["answered"] - state["hovered"], 0.6, "a hover during the reading waited")
+        times = [t for r, t in seen if r[0] == "symbol"]
+        gaps = [b - a for a, b in zip(times, times[1:])]
+        for gap in gaps:
+            self.assertGreater(gap, 0.6, "members read too close together: %r" % gaps)
+            self.assertLess(gap, 3.0, "members read too far apart: %r" % gaps)
+        # No card pops up during a reading.
+        self.assertEqual(self.card_windows(), [])
+
+    def test_a_hover_that_plays_a_symbol_ends_the_reading(self):
+        self.start("reading-ends")
+        self.session.click(*self.screen(inside(GROUPS[1])))
+        seen = self.read_frames(("symbol", 2), 10.0)
+        self.assertIn(("symbol", 2), [r for r, _ in seen])
+        px, py = self.point_at(inside(SYMBOLS[12]))
+        self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET), timeout=1.0)
+        # The reading ends after its current wait: no later member is framed.
+        time.sleep(2.5)
+        shot = self.session.screenshot()
+        self.assertEqual(self.framed(shot), [("symbol", 12)])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
