@@ -159,6 +159,14 @@ class Session:
         with open(marker, "w") as f:
             f.write("virtual desktop with shell\n")
 
+    def end_session(self, timeout=120):
+        """Ends the Windows session as a log-off does. Wine goes on to run the
+        current user's start-up entries, which may start a hidden copy of the
+        program holding on to any pipe: nothing is captured, and the caller
+        stops such copies with stop_stragglers."""
+        subprocess.run([WINE, "wineboot", "--end-session"], env=self.env(), stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=timeout)
+
     def stop_stragglers(self):
         """Ends what is left of programs started through the launcher."""
         subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -85,8 +85,9 @@ class StartupTest(SessionTestCase):
 
     def test_end_of_session_ends_the_program(self):
         program, _ = self.start_shown(name="session")
-        self.session.wine(["wineboot", "--end-session"], check=False)
+        self.session.end_session()
         self.assertEqual(program.wait_exit(30), 0)
+        self.session.stop_stragglers()
 
     def test_runs_from_a_folder_outside_the_code_page(self):
         folder = self.session.program_folder("exotic", exotic=True)
