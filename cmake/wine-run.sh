@@ -13,6 +13,7 @@ export WINEARCH=win64
 if [ -z "${PELOMAR_KEEP_HOME:-}" ]; then
   mkdir -p "$WINEPREFIX/../winehome"
   home=$(cd "$WINEPREFIX/../winehome" && pwd)
+  [ -f "$home/.asoundrc" ] || echo 'pcm.!default { type null }' > "$home/.asoundrc"
   export HOME="$home"
 fi
 exec /usr/lib/wine/wine64 "$prog" "$@"

@@ -1,0 +1,293 @@
+// The sound output on the real wave-output device (under Wine, an ALSA null
+// device): every block queued comes back through the callback, a stop breaks
+// a sound off, and nothing is left behind.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <tlhelp32.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "media/assets.h"
+#include "media/sound_player.h"
+#include "media/wave_out_win32.h"
+
+using namespace pelomar;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct StreamCounts {
+    int queued = 0;
+    int played = 0;  // blocks the device gave back before any break-off
+    int breakOffs = 0;
+    std::size_t bytes = 0;
+    bool closed = false;
+};
+
+// The real device, counting what passes through it.
+class CountingDevice final : public WaveDevice {
+public:
+    std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) override {
+        auto stream = std::make_unique<Stream>(*this, listener);
+        stream->inner = real_.open(format, stream->relay);
+        if (!stream->inner) return nullptr;
+        std::lock_guard lock(mutex_);
+        stream->index = streams_.size();
+        streams_.emplace_back();
+        return stream;
+    }
+
+    std::vector<StreamCounts> counts() {
+        std::lock_guard lock(mutex_);
+        return streams_;
+    }
+
+    // Waits until stream `index` (counted in the order opened) has a block queued.
+    bool waitForBlock(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 20s, [&] { return streams_.size() > index && streams_[index].queued > 0; });
+    }
+
+private:
+    struct Relay final : BlockListener {
+        CountingDevice* device = nullptr;
+        std::size_t* index = nullptr;
+        BlockListener* voice = nullptr;
+        void blockPlayed() override {
+            {
+                std::lock_guard lock(device->mutex_);
+                StreamCounts& c = device->streams_[*index];
+                if (c.breakOffs == 0) ++c.played;
+            }
+            voice->blockPlayed();
+        }
+    };
+
+    struct Stream final : WaveStream {
+        Stream(CountingDevice& d, BlockListener& voice) : device(d) {
+            relay.device = &d;
+            relay.index = &index;
+            relay.voice = &voice;
+        }
+        ~Stream() override {
+            inner.reset();
+            std::lock_guard lock(device.mutex_);
+            device.streams_[index].closed = true;
+        }
+        bool queueBlock(int block, const unsigned char* bytes, std::size_t size) override {
+            {
+                std::lock_guard lock(device.mutex_);
+                ++device.streams_[index].queued;
+                device.streams_[index].bytes += size;
+                device.changed_.notify_all();
+            }
+            return inner->queueBlock(block, bytes, size);
+        }
+        void releaseBlock(int block) override { inner->releaseBlock(block); }
+        void breakOff() override {
+            {
+                std::lock_guard lock(device.mutex_);
+                ++device.streams_[index].breakOffs;
+            }
+            inner->breakOff();
+        }
+
+        CountingDevice& device;
+        std::size_t index = 0;
+        Relay relay;
+        std::unique_ptr<WaveStream> inner;
+    };
+
+    WaveOutDevice real_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<StreamCounts> streams_;
+};
+
+std::size_t samplesOf(int n) {
+    const AssetView image = soundFor(n);
+    return walkWavChunks(image.data, image.size)->samples.size();
+}
+
+struct ProcessCounts {
+    DWORD handles = 0;
+    int threads = 0;
+    bool operator==(const ProcessCounts&) const = default;
+};
+
+// The process's handles as the system's handle table lists them (Wine's
+// GetProcessHandleCount always answers 0).
+DWORD handleCount() {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    struct Table {
+        ULONG count;
+        Entry entries[1];
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG length = 0;
+    LONG status;
+    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length)) ==
+           kInfoLengthMismatch)
+        buffer.resize(buffer.size() * 2);
+    REQUIRE(status == 0);
+    const auto* table = reinterpret_cast<const Table*>(buffer.data());
+    DWORD mine = 0;
+    for (ULONG i = 0; i < table->count; ++i)
+        if (table->entries[i].ownerPid == GetCurrentProcessId()) ++mine;
+    return mine;
+}
+
+ProcessCounts processCounts() {
+    ProcessCounts c;
+    c.handles = handleCount();
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++c.threads;
+    CloseHandle(snapshot);
+    return c;
+}
+
+// A worker that has let go of its voice may still be on its way out: the
+// counts once they have stayed the same for a while.
+ProcessCounts settledCounts() {
+    ProcessCounts last = processCounts();
+    for (int same = 0, i = 0; same < 10 && i < 500; ++i) {
+        Sleep(10);
+        const ProcessCounts now = processCounts();
+        same = now == last ? same + 1 : 0;
+        last = now;
+    }
+    return last;
+}
+
+}  // namespace
+
+TEST_CASE("there is a wave-output device to play on") { CHECK(waveOutGetNumDevs() > 0); }
+
+TEST_CASE("every sound of the bank plays to its end and releases its voice") {
+    CountingDevice device;
+    SystemClock clock;
+    SoundPlayer player(device, clock);
+    for (int n = 1; n <= 48; ++n) REQUIRE(player.playSymbol(n));
+    REQUIRE(player.waitForSilence(120s));
+    CHECK(player.activeVoices() == 0);
+
+    const std::vector<StreamCounts> streams = device.counts();
+    REQUIRE(streams.size() == 48);
+    std::size_t bytes = 0, expectedBytes = 0;
+    int blocks = 0, expectedBlocks = 0;
+    for (const StreamCounts& s : streams) {
+        CHECK(s.breakOffs == 0);
+        CHECK(s.played == s.queued);
+        CHECK(s.closed);
+        bytes += s.bytes;
+        blocks += s.queued;
+    }
+    for (int n = 1; n <= 48; ++n) {
+        expectedBytes += samplesOf(n);
+        expectedBlocks += static_cast<int>((samplesOf(n) + kBlockBytes - 1) / kBlockBytes);
+    }
+    CHECK(bytes == expectedBytes);
+    CHECK(blocks == expectedBlocks);
+}
+
+TEST_CASE("the longest sound breaks off when stopped") {
+    CountingDevice device;
+    SystemClock clock;
+    SoundPlayer player(device, clock);
+    REQUIRE(player.playSymbol(2));
+    REQUIRE(device.waitForBlock(0));
+    player.stopAllSounds();
+    REQUIRE(player.waitForSilence(20s));
+    const std::vector<StreamCounts> streams = device.counts();
+    REQUIRE(streams.size() == 1);
+    CHECK(streams[0].breakOffs == 1);
+    CHECK(streams[0].played < 7);  // it did not play to its end
+    CHECK(streams[0].closed);
+}
+
+TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
+    SystemClock clock;
+    CountingDevice device;
+    SoundPlayer player(device, clock);
+    // The audio system starts threads of its own on first use and ends them
+    // some time after its last stream closed: a stream of the test's own stays
+    // open throughout, so they are the same before and after.
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
+    HWAVEOUT keeper = nullptr;
+    REQUIRE(waveOutOpen(&keeper, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR);
+
+    // Each cycle starts a sound, lets it reach the device and stops it while
+    // it plays: open, queue, break-off, release and close, 200 times over.
+    std::size_t opened = 0;
+    auto cycles = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            REQUIRE(player.playSymbol(1 + i % 48));
+            REQUIRE(device.waitForBlock(opened++));
+            player.stopAllSounds();
+        }
+        REQUIRE(player.waitForSilence(60s));
+    };
+    cycles(48);  // first uses: formats, locks, the audio system's stream slots
+    const ProcessCounts before = settledCounts();
+    cycles(200);
+    CHECK(player.activeVoices() == 0);
+    const ProcessCounts after = settledCounts();
+    MESSAGE("handles ", before.handles, " -> ", after.handles, ", threads ", before.threads, " -> ", after.threads);
+    CHECK(after.threads == before.threads);
+    // Wine's audio system keeps a few events for every stream slot it ever
+    // needed at once; one handle left per voice would be 200 and more.
+    CHECK(after.handles < before.handles + 20);
+    for (const StreamCounts& s : device.counts()) {
+        CHECK(s.closed);
+        CHECK(s.breakOffs <= 1);
+    }
+    waveOutClose(keeper);
+}
+
+// Run in a process of its own by the next test case.
+TEST_CASE("sound child: the process ends while sounds play" * doctest::skip()) {
+    WaveOutDevice device;
+    SystemClock clock;
+    SoundPlayer player(device, clock);
+    for (int n : {2, 22, 11, 24, 1}) REQUIRE(player.playSymbol(n));
+    player.shutdownSounds();
+    CHECK(player.activeVoices() == 0);
+}
+
+TEST_CASE("ending the process while several sounds play waits for them and exits with 0") {
+    wchar_t self[MAX_PATH];
+    REQUIRE(GetModuleFileNameW(nullptr, self, MAX_PATH) > 0);
+    std::wstring command = L"\"" + std::wstring(self) +
+                           L"\" --no-intro=true --no-skip=true \"--test-case=sound child: *\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    REQUIRE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
+    DWORD code = 1;
+    GetExitCodeProcess(child.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 1);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    CHECK(waited == WAIT_OBJECT_0);
+    CHECK(code == 0);
+}
