@@ -208,13 +208,49 @@ class InteractionTest(SessionTestCase):
         self.start("right-click")
         px, py = self.point_at(inside(SYMBOLS[1]))
         x, y, w, h = self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
-        self.session.click(x + w // 2, y + h // 2, button=3)
+        # Clicked where the card overhangs the main window, so that what the
+        # pointer rests on once the card is gone is the desktop, not the chart
+        # (which would take it as a move onto another place).
+        main_bottom = self.session.geometry(self.window)[1] + self.session.geometry(self.window)[3]
+        self.assertGreater(y + h - 8, main_bottom)
+        self.session.click(x + w // 2, y + h - 8, button=3)
         self.wait_no_card()
         # Back on the same cell: no new region, so the card stays away.
         self.point_at(inside(SYMBOLS[1], 20, 20))
         time.sleep(1.0)
         self.assertEqual(self.card_windows(), [])
         px, py = self.point_at(inside(SYMBOLS[9]))
+        self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+
+    def test_escape_hides_the_card_and_the_program_goes_on(self):
+        self.start("escape")
+        px, py = self.point_at(inside(SYMBOLS[1]))
+        self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+        time.sleep(0.3)
+        self.session.key("Escape")  # the card is the active window, not the chart
+        self.wait_no_card()
+        time.sleep(0.5)
+        self.assertTrue(self.program.running())
+        self.assertEqual(self.session.windows(harness.MAIN_TITLE_PATTERN), [self.window])
+        px, py = self.point_at(inside(SYMBOLS[2]))
+        self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+
+    def test_the_card_is_dragged_with_the_left_button(self):
+        self.start("drag")
+        px, py = self.point_at(inside(SYMBOLS[1]))
+        x, y, _, _ = self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+        self.session.move(x + 100, y + 100)
+        time.sleep(0.2)
+        self.session.press()
+        time.sleep(0.2)
+        for step in range(1, 11):
+            self.session.move(x + 100 + 8 * step, y + 100 + 5 * step)
+            time.sleep(0.05)
+        time.sleep(0.2)
+        self.session.release()
+        self.wait_card_at((x + 80, y + 50))
+        # The next card goes beside the pointer again.
+        px, py = self.point_at(inside(SYMBOLS[3]))
         self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
 
     def read_frames(self, until, duration, on_frame=None):
