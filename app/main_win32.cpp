@@ -4,6 +4,8 @@
 #include <objbase.h>
 
 #include "app/command_line.h"
+#include "media/sound_player.h"
+#include "media/wave_out_win32.h"
 #include "chart/symbol_chart.h"
 #include "settings/context_menu.h"
 #include "settings/context_menu_win32.h"
@@ -98,6 +100,9 @@ private:
     bool escCloses_ = true;  // on until the settings say otherwise
     UINT taskbarCreatedMessage_ = 0;
     CardWindow card_;
+    WaveOutDevice waveOut_;
+    SystemClock soundClock_;
+    SoundPlayer sound_{waveOut_, soundClock_};
     GroupReader reader_{chart_, mainWindow_.panel(), *this, *this, *this};
     PointerTracker tracker_{{chart_, mainWindow_.panel(), *this, *this, *this, card_, reader_, *this}};
 };
@@ -161,11 +166,9 @@ void Program::onChartPointer(PointerEventKind kind, int x, int y, int keys) {
     tracker_.handleChartEvent(kind, x, y, keys, menu_);
 }
 
-// TODO(sound): forward to the sound player once it is part of the program;
-// until then the chart is silent.
-void Program::stopAllSounds() {}
+void Program::stopAllSounds() { sound_.stopAllSounds(); }
 
-void Program::playSymbol(int) {}
+void Program::playSymbol(int n) { sound_.playSymbol(n); }
 
 void Program::onChartRightPress() { showContextMenu(); }
 
@@ -240,10 +243,12 @@ void Program::onTrayMouse(unsigned mouseMessage) {
 }
 
 // Destroys what is left of the windows (the main window takes its owned
-// windows and the tray icon with it), then releases the rest.
+// windows and the tray icon with it), then releases the rest; last, stops
+// every sound and waits until each sound's worker has finished.
 void Program::endProgram() {
     mainWindow_.destroy();
     CoUninitialize();
+    sound_.shutdownSounds();
 }
 
 }  // namespace
