@@ -168,18 +168,49 @@ class SettingsTest(SessionTestCase):
                  "".join("%s=真\r\n" % k for k in KEYS[:8] + KEYS[9:]) + "\r\n[more]\n y=2")
         self.assertEqual(self.read_settings(program), after.encode("gbk"))
 
-    def test_hover_sound_off_still_pops_up_cards(self):
-        settings = ("[%s]\r\n%s=假\r\n" % (SECTION, KEYS[0])).encode("gbk")
-        program, window = self.start("hover-silent", settings=settings)
-        cx, cy = self.session.client_origin(window)
-        self.session.move(cx + 170, cy + 130)  # inside the cell of symbol 1
-        card = wait_until(lambda: [w for w in self.session.xdotool("search", "--onlyvisible", "--pid",
-                                                                   program.pid).split()
-                                   if int(w) != window and self.session.geometry(int(w))[2:] == CARD_SIZE], 5)
-        self.assertTrue(card, "no card on hover")
-        self.session.move(2, 2)
-        self.close(program, window)
+    def test_hover_sound_off_is_silent_but_pops_up_cards(self):
+        # What the program plays is caught in a file: ALSA's file plugin in
+        # front of the null device.
+        asoundrc = os.path.join(self.session.home, ".asoundrc")
+        capture = os.path.join(harness.WORK_DIR, "sound-capture.raw")
+        with open(asoundrc) as f:
+            plain = f.read()
+        if os.path.exists(capture):
+            os.remove(capture)
+        with open(asoundrc, "w") as f:
+            f.write('pcm.!default { type file slave.pcm "null" file "%s" format "raw" }\n' % capture)
+        try:
+            settings = ("[%s]\r\n%s=假\r\n" % (SECTION, KEYS[0])).encode("gbk")
+            program, window = self.start("hover-silent", settings=settings)
+            cx, cy = self.session.client_origin(window)
+            symbol = (cx + 170, cy + 130)  # inside the cell of symbol 1
+            self.session.move(*symbol)
+            card = wait_until(lambda: self.card_shown(program, window), 5)
+            self.assertTrue(card, "no card on hover")
+            time.sleep(2.0)
+            self.assertFalse(self.sound_in(capture), "hovering played a sound")
+            # A click still plays: the capture works and the option was the reason.
+            self.session.click(*symbol)
+            self.assertTrue(wait_until(lambda: self.sound_in(capture), 5), "a click played nothing")
+            self.session.move(2, 2)
+            self.close(program, window)
+        finally:
+            with open(asoundrc, "w") as f:
+                f.write(plain)
         self.assertIn(("%s=假\r\n" % KEYS[0]).encode("gbk"), self.read_settings(program))
+
+    def card_shown(self, program, window):
+        ids = self.session.xdotool("search", "--onlyvisible", "--pid", program.pid).split()
+        return [w for w in map(int, ids) if w != window and self.session.geometry(w)[2:] == CARD_SIZE]
+
+    @staticmethod
+    def sound_in(capture):
+        """True when the captured output holds more than silence (a sound
+        has many different sample values, silence one or two)."""
+        if not os.path.exists(capture):
+            return False
+        with open(capture, "rb") as f:
+            return len(set(f.read())) > 4
 
     def test_the_end_of_the_session_saves(self):
         program, _ = self.start("end-session")
