@@ -1,0 +1,393 @@
+// How fast the chart answers the pointer, and how long the user-interface
+// thread can be kept from its messages.
+//
+// 1. Hover: a pointer move reaches the chart panel's window procedure, and we
+//    time until the hovered symbol's first sound block is queued on the
+//    device and its card is shown (painted). Hovers alternate between symbols
+//    1 and 2, so each one is onto a new cell. The floor is the same path with
+//    the hover sound and card options off: hit test and frame only. Runs with
+//    only the card and only the sound on show where the time goes.
+// 2. Cards: decoding one card picture, the cost the card window pays once per
+//    symbol because it keeps what it decoded.
+// 3. Responsiveness: while a caption press reads a group, a second thread
+//    posts a stamped message every 2 ms; the longest wait of one of them
+//    before it is dispatched is the longest the thread was kept busy.
+//
+// Run: cmake/wine-run.sh build/<win64>/bench/interaction_win32_bench.exe [hovers]
+// with an X display (Xvfb). Figures go to bench/README.md.
+#include <windows.h>
+
+#include <mmsystem.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "media/assets.h"
+#include "media/sound_player.h"
+#include "media/wave_out_win32.h"
+#include "settings/context_menu.h"
+#include "ui/card_window_win32.h"
+#include "ui/group_reader.h"
+#include "ui/main_window_win32.h"
+#include "ui/message_pump_win32.h"
+#include "ui/picture_win32.h"
+#include "ui/pointer_tracker.h"
+
+using namespace pelomar;
+
+namespace {
+
+double gTicksPerMs = 1.0;
+
+long long now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+double ms(long long ticks) { return static_cast<double>(ticks) / gTicksPerMs; }
+
+// The real waveOut device, noting when each stream queues its first block.
+std::atomic<long long> gFirstBlockQueued{0};
+
+class TimedStream final : public WaveStream {
+public:
+    explicit TimedStream(std::unique_ptr<WaveStream> inner) : inner_(std::move(inner)) {}
+    bool queueBlock(int index, const unsigned char* bytes, std::size_t size) override {
+        const bool queued = inner_->queueBlock(index, bytes, size);
+        if (!first_) {
+            first_ = true;
+            gFirstBlockQueued.store(now());
+        }
+        return queued;
+    }
+    void releaseBlock(int index) override { inner_->releaseBlock(index); }
+    void breakOff() override { inner_->breakOff(); }
+
+private:
+    std::unique_ptr<WaveStream> inner_;
+    bool first_ = false;
+};
+
+std::mutex opensMutex;
+std::vector<double> gOpens;  // how long each stream took to open, on the workers
+
+class TimedDevice final : public WaveDevice {
+public:
+    std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) override {
+        const long long t = now();
+        std::unique_ptr<WaveStream> stream = real_.open(format, listener);
+        {
+            std::lock_guard lock(opensMutex);
+            gOpens.push_back(ms(now() - t));
+        }
+        if (!stream) return nullptr;
+        return std::make_unique<TimedStream>(std::move(stream));
+    }
+
+private:
+    WaveOutDevice real_;
+};
+
+// The card window, noting when a card has been shown.
+class TimedCard final : public CardActions {
+public:
+    explicit TimedCard(CardWindow& card) : card_(card) {}
+    void showCard(int n) override {
+        card_.showCard(n);
+        shown = now();
+    }
+    void hideCard() override { card_.hideCard(); }
+    void setKeepCardOnce() override { card_.setKeepCardOnce(); }
+    long long shown = 0;
+
+private:
+    CardWindow& card_;
+};
+
+// The program's composition, as far as the chart needs it.
+class Bench final : public MainWindowHandler, public Sleeper, public SoundActions, public EventPump,
+                    public PointerShape {
+public:
+    Bench() : sound_(device_, clock_) {}
+
+    void onMainWindowCreated() override {
+        main_.fitToChart();
+        chart_.buildChart();
+        card_.create(main_.hwnd());
+    }
+    bool onMainWindowCloseQuery() override { return true; }
+    void onCommand(int) override {}
+    void onChartPointer(PointerEventKind kind, int x, int y, int keys) override {
+        reached = now();
+        tracker_.handleChartEvent(kind, x, y, keys, menu);
+        handled = now();
+    }
+    void onChartRightPress() override {}
+
+    void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    void stopAllSounds() override {
+        const long long t = now();
+        sound_.stopAllSounds();
+        soundCalls.push_back(ms(now() - t));
+    }
+    void playSymbol(int n) override {
+        const long long t = now();
+        sound_.playSymbol(n);
+        soundCalls.push_back(ms(now() - t));
+    }
+    void processPendingEvents() override { pelomar::processPendingEvents(); }
+    void pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    bool mainWindowExists() override { return main_.exists(); }
+    bool pointerIsHand() override { return main_.panel().pointerIsHand(); }
+    void setPointerHand(bool hand) override { main_.panel().setPointerHand(hand); }
+
+    bool create() { return main_.create(GetModuleHandleW(nullptr), this); }
+    MainWindow& main() { return main_; }
+    CardWindow& card() { return card_; }
+    TimedCard& timedCard() { return timedCard_; }
+    SoundPlayer& sound() { return sound_; }
+
+    ContextMenu menu;
+    std::vector<double> soundCalls;  // how long stopAllSounds and playSymbol kept the thread
+    long long reached = 0;
+    long long handled = 0;
+
+private:
+    TimedDevice device_;
+    SystemClock clock_;
+    SoundPlayer sound_;
+    SymbolChart chart_;
+    MainWindow main_;
+    CardWindow card_;
+    TimedCard timedCard_{card_};
+    GroupReader reader_{chart_, main_.panel(), *this, *this, *this};
+    PointerTracker tracker_{{chart_, main_.panel(), *this, *this, *this, timedCard_, reader_, *this}};
+};
+
+void drain() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+struct Summary {
+    double median, p90, worst;
+};
+
+Summary summarise(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v[v.size() * 9 / 10], v.back()};
+}
+
+void print(const char* what, const Summary& s) {
+    std::printf("%-44s median %7.3f ms   p90 %7.3f ms   worst %7.3f ms\n", what, s.median, s.p90, s.worst);
+}
+
+struct HoverTimes {
+    std::vector<double> handler;  // the event reached the panel .. the handler returned
+    std::vector<double> card;     // .. the card was shown and painted
+    std::vector<double> block;    // .. the sound's first block was queued
+    std::vector<double> both;     // .. both of the above
+};
+
+// Hovers alternately onto symbols 1 and 2 through the panel's own messages,
+// with the hover sound and card options as given.
+HoverTimes hovers(Bench& bench, int count, bool sound, bool card) {
+    bench.menu.setOption(1, sound);
+    bench.menu.setOption(3, card);
+    const HWND panel = bench.main().panel().hwnd();
+    HoverTimes times;
+    for (int i = 0; i < count + 10; ++i) {
+        const int x = i % 2 ? 200 : 170;
+        gFirstBlockQueued.store(0);
+        bench.timedCard().shown = 0;
+        PostMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(x, 130));
+        drain();
+        if (sound) {
+            const long long deadline = now() + static_cast<long long>(2000 * gTicksPerMs);
+            while (gFirstBlockQueued.load() == 0 && now() < deadline) Sleep(0);
+        }
+        const long long block = gFirstBlockQueued.load();
+        const long long shown = bench.timedCard().shown;
+        if ((sound && block == 0) || (card && shown == 0)) {
+            std::printf("hover %d: no block queued or no card shown\n", i);
+            continue;
+        }
+        if (i >= 10) {  // the first ten warm up
+            times.handler.push_back(ms(bench.handled - bench.reached));
+            if (card) times.card.push_back(ms(shown - bench.reached));
+            if (sound) times.block.push_back(ms(block - bench.reached));
+            if (sound && card) times.both.push_back(ms(std::max(block, shown) - bench.reached));
+        }
+        Sleep(5);
+    }
+    bench.sound().stopAllSounds();
+    return times;
+}
+
+// --- responsiveness during a reading ---------------------------------------
+
+constexpr int kStamps = 1 << 14;
+long long gPosted[kStamps];
+std::vector<double> gDelays;
+std::atomic<bool> gStamping{false};
+
+LRESULT CALLBACK stampProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) {
+        gDelays.push_back(ms(now() - gPosted[wParam % kStamps]));
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+DWORD WINAPI stamper(void* target) {
+    const HWND hwnd = static_cast<HWND>(target);
+    for (WPARAM n = 0; gStamping.load(); ++n) {
+        gPosted[n % kStamps] = now();
+        PostMessageW(hwnd, WM_APP, n, 0);
+        Sleep(2);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    gTicksPerMs = static_cast<double>(f.QuadPart) / 1000.0;
+    const int count = argc > 1 ? std::max(20, std::atoi(argv[1])) : 300;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    std::printf("wave-output devices: %u\n", waveOutGetNumDevs());
+    Bench bench;
+    if (!bench.create()) {
+        std::printf("no main window\n");
+        return 1;
+    }
+    bench.main().setVisible(true);
+    drain();
+
+    // Card pictures: one decode per symbol, paid on its first showing only.
+    std::vector<double> decodes;
+    for (int n = 1; n <= 48; ++n) {
+        const long long t = now();
+        const Picture p = decodePicture(cardFor(n));
+        decodes.push_back(ms(now() - t));
+        if (p.empty()) std::printf("card %d did not decode\n", n);
+    }
+    const long long coldStart = now();
+    bench.card().showCard(17);
+    const double coldShow = ms(now() - coldStart);
+    const long long warmStart = now();
+    bench.card().showCard(17);
+    const double warmShow = ms(now() - warmStart);
+    bench.card().hideCard();
+    drain();
+
+    std::printf("\n%d hovers each, alternating between two cells:\n", count);
+    const HoverTimes floor = hovers(bench, count, false, false);
+    const HoverTimes cardOnly = hovers(bench, count, false, true);
+    const HoverTimes soundOnly = hovers(bench, count, true, false);
+    const HoverTimes full = hovers(bench, count, true, true);
+    const HoverTimes floorAgain = hovers(bench, count, false, false);
+    print("floor (sound and card off): handler", summarise(floor.handler));
+    print("card only: card shown", summarise(cardOnly.card));
+    print("sound only: handler", summarise(soundOnly.handler));
+    print("sound only: first block queued", summarise(soundOnly.block));
+    print("sound and card: handler", summarise(full.handler));
+    print("sound and card: card shown", summarise(full.card));
+    print("sound and card: first block queued", summarise(full.block));
+    print("sound and card: both done", summarise(full.both));
+    print("floor again: handler", summarise(floorAgain.handler));
+    print("one stopAllSounds or playSymbol call", summarise(bench.soundCalls));
+    {
+        std::lock_guard lock(opensMutex);
+        print("opening a wave-output stream (worker)", summarise(gOpens));
+    }
+    std::printf("both done minus floor, medians: %.3f ms; card shown minus floor: %.3f ms (goal: under 1 ms)\n\n",
+                summarise(full.both).median - summarise(floor.handler).median,
+                summarise(full.card).median - summarise(floor.handler).median);
+    print("decoding one card picture (48 cards)", summarise(decodes));
+    std::printf("showCard of a card not yet decoded: %.3f ms; of a decoded one: %.3f ms\n", coldShow, warmShow);
+    // showCard alone, the pointer moving between two places or staying put.
+    for (const bool moving : {true, false}) {
+        std::vector<double> shows;
+        for (int i = 0; i < count; ++i) {
+            if (moving) SetCursorPos(i % 2 ? 420 : 460, 300);
+            const long long t = now();
+            bench.card().showCard(1 + i % 2);
+            shows.push_back(ms(now() - t));
+            drain();
+        }
+        print(moving ? "showCard, pointer moved" : "showCard, pointer still", summarise(shows));
+    }
+    bench.card().hideCard();
+    drain();
+    std::printf("\n");
+
+    bench.sound().stopAllSounds();
+    drain();
+
+    // The press animation on the real panel: six 10 ms sleeps and seven frames.
+    std::vector<double> animations, sleeps;
+    for (int i = 0; i < 30; ++i) {
+        long long t = now();
+        drawHighlight(bench.main().panel(), bench, HitRegion{327, 157, 37, 37}, PointerEventKind::Press);
+        animations.push_back(ms(now() - t));
+        t = now();
+        Sleep(10);
+        sleeps.push_back(ms(now() - t));
+    }
+    drain();
+    print("press animation on the panel", summarise(animations));
+    print("Sleep(10)", summarise(sleeps));
+    std::printf("\n");
+
+    // A caption press reads the long vowels (5 members, about 5 s) while
+    // stamped messages arrive every 2 ms.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = stampProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PelomarBenchStamps";
+    RegisterClassW(&wc);
+    const HWND stamps = CreateWindowW(L"PelomarBenchStamps", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      wc.hInstance, nullptr);
+    gDelays.reserve(kStamps);
+    gStamping.store(true);
+    const HANDLE thread = CreateThread(nullptr, 0, stamper, stamps, 0, nullptr);
+    Sleep(100);
+    drain();
+    gDelays.clear();  // those waited for the sleep above
+    const long long readingStart = now();
+    PostMessageW(bench.main().panel().hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 340));
+    drain();
+    const double readingMs = ms(now() - readingStart);
+    gStamping.store(false);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    drain();
+    const Summary d = summarise(gDelays);
+    std::printf("reading the long vowels took %.0f ms; %zu stamped messages\n", readingMs, gDelays.size());
+    print("wait of a message for dispatch", d);
+    std::vector<double> sorted = gDelays;
+    std::sort(sorted.begin(), sorted.end());
+    const auto over = [&](double limit) { return sorted.end() - std::upper_bound(sorted.begin(), sorted.end(), limit); };
+    std::printf("p99 %.3f ms; messages that waited over 60 ms: %td, over 70 ms: %td, over 80 ms: %td\n",
+                sorted[sorted.size() * 99 / 100], over(60), over(70), over(80));
+    std::printf("goal: worst under 70 ms (the press animation's 60 ms and one 10 ms step)\n");
+
+    bench.sound().shutdownSounds();
+    bench.main().destroy();
+    drain();
+    CoUninitialize();
+    return 0;
+}
