@@ -73,12 +73,3 @@ TEST_CASE("the marks are the options' live values, read afresh at every pop-up")
     for (int option = 1; option <= kOptionCount; ++option) menu.setOption(option, false);
     CHECK(checkedRows(menu) == std::vector<bool>(kMenuRowCount, false));
 }
-
-TEST_CASE("the menu's corner is 3 pixels right of and below the pointer") {
-    const ScreenPoint at = popupOrigin({100, 200});
-    CHECK(at.x == 103);
-    CHECK(at.y == 203);
-    const ScreenPoint negative = popupOrigin({-1024, -5});  // a screen left of the primary one
-    CHECK(negative.x == -1021);
-    CHECK(negative.y == -2);
-}
