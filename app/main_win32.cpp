@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <optional>
+
 #include "app/command_line.h"
+#include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
 #include "chart/symbol_chart.h"
@@ -21,6 +24,7 @@
 #include "ui/main_window_rules.h"
 #include "ui/main_window_win32.h"
 #include "ui/message_pump_win32.h"
+#include "ui/picture_win32.h"
 #include "ui/pointer_tracker.h"
 #include "ui/text_win32.h"
 
@@ -103,6 +107,7 @@ private:
     WaveOutDevice waveOut_;
     SystemClock soundClock_;
     SoundPlayer sound_{waveOut_, soundClock_};
+    std::optional<BackgroundPicture> chartLoader_;
     GroupReader reader_{chart_, mainWindow_.panel(), *this, *this, *this};
     PointerTracker tracker_{{chart_, mainWindow_.panel(), *this, *this, *this, card_, reader_, *this}};
 };
@@ -113,7 +118,9 @@ bool filterMessage(MSG& msg) { return gProgram && gProgram->preTranslate(msg); }
 
 int Program::run(HINSTANCE instance) {
     instance_ = instance;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The picture decoder takes a while to load: it runs beside the rest of
+    // start-up and is waited for just before the window is shown.
+    chartLoader_.emplace(chartPicture());
     taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
     setMessageFilter(&filterMessage);
     mainWindow_.create(instance, this);
@@ -131,6 +138,10 @@ void Program::onMainWindowCreated() {
     loadSettings();
     if (!card_.hwnd()) card_.create(mainWindow_.hwnd());
     installTrayIcon();
+    if (chartLoader_) {
+        mainWindow_.panel().setPicture(chartLoader_->take());
+        chartLoader_.reset();
+    }
     if (startsVisible(arguments)) mainWindow_.setVisible(true);
 }
 
@@ -247,7 +258,6 @@ void Program::onTrayMouse(unsigned mouseMessage) {
 // every sound and waits until each sound's worker has finished.
 void Program::endProgram() {
     mainWindow_.destroy();
-    CoUninitialize();
     sound_.shutdownSounds();
 }
 

@@ -6,6 +6,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "media/assets.h"
 #include "ui/main_window_rules.h"
 #include "ui/text_win32.h"
@@ -61,14 +63,12 @@ bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
     wc.lpszClassName = kPanelClass;
     RegisterClassExW(&wc);
 
-    picture_ = decodePicture(chartPicture());
     HDC screen = GetDC(nullptr);
     back_ = CreateCompatibleDC(screen);
     backBitmap_ = CreateCompatibleBitmap(screen, kChartWidth, kChartHeight);
     ReleaseDC(nullptr, screen);
     backOld_ = SelectObject(back_, backBitmap_);
     PatBlt(back_, 0, 0, kChartWidth, kChartHeight, WHITENESS);
-    picture_.draw(back_, 0, 0);
     pen_ = CreatePen(PS_SOLID, kPenWidth, toColorRef(penColour_));
     SelectObject(back_, pen_);
     SelectObject(back_, GetStockObject(NULL_BRUSH));
@@ -78,6 +78,14 @@ bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
     hwnd_ = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kChartWidth, kChartHeight, parent,
                             nullptr, instance, this);
     return hwnd_ != nullptr;
+}
+
+void ChartPanel::setPicture(Picture picture) {
+    picture_ = std::move(picture);
+    PatBlt(back_, 0, 0, kChartWidth, kChartHeight, WHITENESS);
+    picture_.draw(back_, 0, 0);
+    SetRectEmpty(&dirty_);
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void ChartPanel::present(const RECT& area) {

@@ -48,6 +48,10 @@ public:
     bool create(HWND parent, MainWindowHandler* handler);
     HWND hwnd() const { return hwnd_; }
 
+    // The chart picture, drawn unscaled at the top-left corner. Replacing it
+    // removes every drawing.
+    void setPicture(Picture picture);
+
     void erase() override;
     void setPenColour(Colour colour) override;
     void drawRectangle(int left, int top, int right, int bottom) override;

@@ -19,6 +19,15 @@ struct ComPtr {
     T* operator->() const { return p; }
 };
 
+void initialiseComOnThisThread() {
+    thread_local bool initialised = false;
+    if (initialised) return;
+    initialised = true;
+    // S_FALSE or RPC_E_CHANGED_MODE: COM is usable already. Left initialised
+    // for the life of the thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+}
+
 }  // namespace
 
 Picture::~Picture() {
@@ -52,6 +61,7 @@ void Picture::draw(HDC dc, int x, int y) const {
 Picture decodePicture(AssetView bytes) {
     Picture picture;
     if (bytes.empty()) return picture;
+    initialiseComOnThisThread();
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(factory.out()))))
@@ -93,6 +103,32 @@ Picture decodePicture(AssetView bytes) {
     picture.width_ = static_cast<int>(w);
     picture.height_ = static_cast<int>(h);
     return picture;
+}
+
+DWORD WINAPI BackgroundPicture::run(void* self) {
+    auto* job = static_cast<BackgroundPicture*>(self);
+    // The multithreaded apartment: nothing to pump, and the DIB section
+    // outlives it.
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    job->picture_ = decodePicture(job->bytes_);
+    CoUninitialize();
+    return 0;
+}
+
+BackgroundPicture::BackgroundPicture(AssetView bytes) : bytes_(bytes) {
+    thread_ = CreateThread(nullptr, 0, &BackgroundPicture::run, this, 0, nullptr);
+    if (!thread_) picture_ = decodePicture(bytes_);
+}
+
+BackgroundPicture::~BackgroundPicture() { take(); }
+
+Picture BackgroundPicture::take() {
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    return std::move(picture_);
 }
 
 }  // namespace pelomar

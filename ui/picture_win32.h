@@ -35,8 +35,26 @@ private:
     int height_ = 0;
 };
 
-// Empty when the bytes are not a picture the decoder takes. COM must be
-// initialised on the calling thread.
+// Empty when the bytes are not a picture the decoder takes. COM is
+// initialised on the calling thread the first time it needs it (an
+// apartment of its own unless the thread already joined one).
 Picture decodePicture(AssetView bytes);
+
+// Decodes one picture on a thread of its own, so that start-up can go on
+// while the decoder loads; take() waits for it.
+class BackgroundPicture {
+public:
+    explicit BackgroundPicture(AssetView bytes);
+    ~BackgroundPicture();
+    BackgroundPicture(const BackgroundPicture&) = delete;
+    BackgroundPicture& operator=(const BackgroundPicture&) = delete;
+    Picture take();
+
+private:
+    static DWORD WINAPI run(void* self);
+    Picture picture_;
+    HANDLE thread_ = nullptr;
+    AssetView bytes_;
+};
 
 }  // namespace pelomar

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <objbase.h>
-
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -18,11 +16,6 @@
 using namespace pelomar;
 
 namespace {
-
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~ComScope() { CoUninitialize(); }
-};
 
 struct RecordingHandler : MainWindowHandler {
     int created = 0;
@@ -64,7 +57,6 @@ TEST_CASE("texts are converted from code page 936 whatever the system's code pag
 }
 
 TEST_CASE("the platform decoder reads every embedded picture") {
-    ComScope com;
     const Picture chart = decodePicture(chartPicture());
     CHECK(chart.width() == 530);
     CHECK(chart.height() == 459);
@@ -81,7 +73,6 @@ TEST_CASE("the platform decoder reads every embedded picture") {
 }
 
 TEST_CASE("the main window: title, frame, fit, icon and close") {
-    ComScope com;
     RecordingHandler handler;
     MainWindow window;
     handler.window = &window;
@@ -135,7 +126,6 @@ TEST_CASE("the main window: title, frame, fit, icon and close") {
 }
 
 TEST_CASE("retained drawing: frames go into the copy and an erase brings back the bare picture") {
-    ComScope com;
     RecordingHandler handler;
     MainWindow window;
     handler.window = &window;
@@ -143,6 +133,8 @@ TEST_CASE("retained drawing: frames go into the copy and an erase brings back th
     ChartPanel& panel = window.panel();
     const Picture chart = decodePicture(chartPicture());
     REQUIRE_FALSE(chart.empty());
+    BackgroundPicture loader(chartPicture());  // decoded on a thread of its own
+    panel.setPicture(loader.take());
 
     CHECK(backPixel(panel, 157, 116) == chart.pixel(157, 116));
     panel.setPenColour(kFrameRed);
