@@ -39,6 +39,9 @@ Picture::Picture(Picture&& other) noexcept { *this = std::move(other); }
 Picture& Picture::operator=(Picture&& other) noexcept {
     std::swap(bitmap_, other.bitmap_);
     std::swap(bits_, other.bits_);
+    std::swap(stride_, other.stride_);
+    std::swap(bitsPerPixel_, other.bitsPerPixel_);
+    std::swap(palette_, other.palette_);
     std::swap(width_, other.width_);
     std::swap(height_, other.height_);
     return *this;
@@ -46,7 +49,10 @@ Picture& Picture::operator=(Picture&& other) noexcept {
 
 unsigned Picture::pixel(int x, int y) const {
     if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    return bits_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
+    const unsigned char* row = bits_ + static_cast<size_t>(y) * stride_;
+    if (bitsPerPixel_ == 8) return palette_[row[x]];
+    const unsigned char* p = row + 4 * x;  // B, G, R, unused
+    return (unsigned(p[2]) << 16) | (unsigned(p[1]) << 8) | p[0];
 }
 
 void Picture::draw(HDC dc, int x, int y) const {
@@ -57,6 +63,33 @@ void Picture::draw(HDC dc, int x, int y) const {
     SelectObject(mem, old);
     DeleteDC(mem);
 }
+
+namespace {
+
+// A top-down DIB section; its colour table is filled for 8-bit pictures.
+HBITMAP createSection(UINT w, UINT h, int bitsPerPixel, const unsigned* palette, UINT colours, void** bits) {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = static_cast<LONG>(w);
+    info.header.biHeight = -static_cast<LONG>(h);
+    info.header.biPlanes = 1;
+    info.header.biBitCount = static_cast<WORD>(bitsPerPixel);
+    info.header.biCompression = BI_RGB;
+    if (bitsPerPixel == 8) {
+        info.header.biClrUsed = 256;
+        for (UINT i = 0; i < colours && i < 256; ++i) {
+            info.colours[i].rgbRed = static_cast<BYTE>(palette[i] >> 16);
+            info.colours[i].rgbGreen = static_cast<BYTE>(palette[i] >> 8);
+            info.colours[i].rgbBlue = static_cast<BYTE>(palette[i]);
+        }
+    }
+    return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+}  // namespace
 
 Picture decodePicture(AssetView bytes) {
     Picture picture;
@@ -75,31 +108,42 @@ Picture decodePicture(AssetView bytes) {
         return picture;
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.out()))) return picture;
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.out()))) return picture;
-    if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom)))
-        return picture;
     UINT w = 0, h = 0;
-    if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 4096 || h > 4096) return picture;
+    if (FAILED(frame->GetSize(&w, &h)) || w == 0 || h == 0 || w > 4096 || h > 4096) return picture;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = static_cast<LONG>(w);
-    info.bmiHeader.biHeight = -static_cast<LONG>(h);  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    // Palette pictures keep their indices and colour table.
+    WICPixelFormatGUID format{};
+    UINT colours = 0;
+    unsigned palette[256] = {};
+    ComPtr<IWICPalette> wicPalette;
+    bool indexed = SUCCEEDED(frame->GetPixelFormat(&format)) && format == GUID_WICPixelFormat8bppIndexed &&
+                   SUCCEEDED(factory->CreatePalette(wicPalette.out())) &&
+                   SUCCEEDED(frame->CopyPalette(wicPalette.p)) &&
+                   SUCCEEDED(wicPalette->GetColors(256, palette, &colours)) && colours > 0;
+
+    ComPtr<IWICFormatConverter> converter;
+    IWICBitmapSource* source = frame.p;
+    if (!indexed) {
+        if (FAILED(factory->CreateFormatConverter(converter.out()))) return picture;
+        if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
+                                         0.0, WICBitmapPaletteTypeCustom)))
+            return picture;
+        source = converter.p;
+    }
+    const int bitsPerPixel = indexed ? 8 : 32;
+    const UINT stride = ((w * bitsPerPixel + 31) / 32) * 4;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = createSection(w, h, bitsPerPixel, palette, colours, &bits);
     if (!bitmap) return picture;
-    const UINT stride = w * 4;
-    if (FAILED(converter->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits)))) {
+    if (FAILED(source->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(bits)))) {
         DeleteObject(bitmap);
         return picture;
     }
     picture.bitmap_ = bitmap;
-    picture.bits_ = static_cast<const unsigned*>(bits);
+    picture.bits_ = static_cast<const unsigned char*>(bits);
+    picture.stride_ = static_cast<int>(stride);
+    picture.bitsPerPixel_ = bitsPerPixel;
+    for (UINT i = 0; i < colours && i < 256; ++i) picture.palette_[i] = palette[i] & 0xFFFFFF;
     picture.width_ = static_cast<int>(w);
     picture.height_ = static_cast<int>(h);
     return picture;

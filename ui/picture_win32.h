@@ -1,5 +1,7 @@
 // Pictures for display: an embedded GIF decoded by the platform's picture
-// decoder (WIC) into a 32-bit top-down DIB section.
+// decoder (WIC) into a top-down DIB section. Palette pictures (all of ours)
+// stay 8-bit with their colour table, a quarter of the memory of 32-bit
+// pixels; anything else becomes 32-bit.
 #pragma once
 
 #include <windows.h>
@@ -30,7 +32,10 @@ public:
 private:
     friend Picture decodePicture(AssetView bytes);
     HBITMAP bitmap_ = nullptr;
-    const unsigned* bits_ = nullptr;
+    const unsigned char* bits_ = nullptr;
+    int stride_ = 0;
+    int bitsPerPixel_ = 0;
+    unsigned palette_[256] = {};  // 0x00RRGGBB, for 8-bit pictures
     int width_ = 0;
     int height_ = 0;
 };
