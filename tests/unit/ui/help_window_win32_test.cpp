@@ -45,19 +45,21 @@ std::wstring className(HWND hwnd) {
     return name;
 }
 
+struct ClassCount {
+    const wchar_t* cls;
+    int n;
+};
+
+// A plain function: the enumeration callback is stdcall on 32-bit Windows.
+BOOL CALLBACK countClass(HWND hwnd, LPARAM p) {
+    auto* c = reinterpret_cast<ClassCount*>(p);
+    if (className(hwnd) == c->cls) ++c->n;
+    return TRUE;
+}
+
 int windowsOfClass(const wchar_t* cls) {
-    struct Count {
-        const wchar_t* cls;
-        int n;
-    } count{cls, 0};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM p) -> BOOL {
-            auto* c = reinterpret_cast<Count*>(p);
-            if (className(hwnd) == c->cls) ++c->n;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    ClassCount count{cls, 0};
+    EnumThreadWindows(GetCurrentThreadId(), &countClass, reinterpret_cast<LPARAM>(&count));
     return count.n;
 }
 
