@@ -9,6 +9,7 @@
 #include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
+#include "media/worker_threads_win32.h"
 #include "chart/symbol_chart.h"
 #include "settings/context_menu.h"
 #include "settings/context_menu_win32.h"
@@ -106,7 +107,8 @@ private:
     CardWindow card_;
     WaveOutDevice waveOut_;
     SystemClock soundClock_;
-    SoundPlayer sound_{waveOut_, soundClock_};
+    Win32WorkerThreads soundThreads_;
+    SoundPlayer sound_{waveOut_, soundClock_, soundThreads_};
     std::optional<BackgroundPicture> chartLoader_;
     GroupReader reader_{chart_, mainWindow_.panel(), *this, *this, *this};
     PointerTracker tracker_{{chart_, mainWindow_.panel(), *this, *this, *this, card_, reader_, *this}};

@@ -30,6 +30,7 @@
 #include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
+#include "media/worker_threads_win32.h"
 #include "settings/context_menu.h"
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
@@ -114,7 +115,7 @@ private:
 class Bench final : public MainWindowHandler, public Sleeper, public SoundActions, public EventPump,
                     public PointerShape {
 public:
-    Bench() : sound_(device_, clock_) {}
+    Bench() : sound_(device_, clock_, threads_) {}
 
     void onMainWindowCreated() override {
         main_.fitToChart();
@@ -161,6 +162,7 @@ public:
 private:
     TimedDevice device_;
     SystemClock clock_;
+    Win32WorkerThreads threads_;
     SoundPlayer sound_;
     SymbolChart chart_;
     MainWindow main_;

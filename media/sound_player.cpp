@@ -1,9 +1,7 @@
 #include "media/sound_player.h"
 
 #include <algorithm>
-#include <exception>
 #include <new>
-#include <thread>
 
 #include "media/assets.h"
 
@@ -20,7 +18,8 @@ std::unique_ptr<SoundVoice> takeFrom(std::vector<std::unique_ptr<SoundVoice>>& v
 
 }  // namespace
 
-SoundPlayer::SoundPlayer(WaveDevice& device, Clock& clock) : device_(device), clock_(clock) {}
+SoundPlayer::SoundPlayer(WaveDevice& device, Clock& clock, WorkerThreads& threads)
+    : device_(device), clock_(clock), threads_(threads) {}
 
 SoundPlayer::~SoundPlayer() { shutdownSounds(); }
 
@@ -44,16 +43,17 @@ bool SoundPlayer::playSound(const unsigned char* bytes, std::size_t size, bool l
     }
     // The voice is in the list before its worker runs, so a stop request
     // reaches it even before it has opened its stream.
+    bool started = false;
     try {
-        std::thread([this, voice] { work(voice); }).detach();
-    } catch (const std::exception&) {
-        std::unique_ptr<SoundVoice> unused;
-        std::lock_guard lock(mutex_);
-        unused = takeFrom(voices_, voice);
-        --workers_;
-        return false;
+        started = threads_.start([this, voice] { work(voice); });
+    } catch (const std::bad_alloc&) {
     }
-    return true;
+    if (started) return true;
+    std::unique_ptr<SoundVoice> unused;
+    std::lock_guard lock(mutex_);
+    unused = takeFrom(voices_, voice);
+    --workers_;
+    return false;
 }
 
 void SoundPlayer::stopAllSounds() {

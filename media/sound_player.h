@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -14,9 +15,18 @@
 
 namespace pelomar {
 
+// Runs each voice's worker on a thread of its own. Nobody joins it: the
+// worker tells the player when it has finished, and its thread then ends.
+class WorkerThreads {
+public:
+    virtual ~WorkerThreads() = default;
+    // False when no thread could be started; `work` has not run then.
+    virtual bool start(std::function<void()> work) = 0;
+};
+
 class SoundPlayer {
 public:
-    SoundPlayer(WaveDevice& device, Clock& clock);
+    SoundPlayer(WaveDevice& device, Clock& clock, WorkerThreads& threads);
     // Waits for the workers, as shutdownSounds does.
     ~SoundPlayer();
     SoundPlayer(const SoundPlayer&) = delete;
@@ -46,6 +56,7 @@ private:
 
     WaveDevice& device_;
     Clock& clock_;
+    WorkerThreads& threads_;
 
     mutable std::mutex mutex_;         // the active-voice list and the worker count
     std::condition_variable workerEnded_;

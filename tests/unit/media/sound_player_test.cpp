@@ -15,7 +15,8 @@ namespace {
 struct Rig {
     FakeDevice device;
     FakeClock clock;
-    SoundPlayer player{device, clock};
+    TestThreads threads;
+    SoundPlayer player{device, clock, threads};
 
     bool waitForBlocks(std::size_t stream, std::size_t count) {
         return device.waitFor(
@@ -203,7 +204,11 @@ TEST_CASE("refused images start nothing") {
     CHECK_FALSE(rig.player.playSound(noData.data(), noData.size(), false));
     CHECK_FALSE(rig.player.playSymbol(0));
     CHECK_FALSE(rig.player.playSymbol(49));
+    rig.threads.refuse = true;  // no thread for the worker: the voice is dropped again
+    CHECK_FALSE(rig.player.playSymbol(1));
+    rig.threads.refuse = false;
     CHECK(rig.player.activeVoices() == 0);
+    CHECK(rig.player.waitForSilence(kPatience));
     CHECK(rig.device.opens() == 0);
 
     // Data before format plays like any other image.

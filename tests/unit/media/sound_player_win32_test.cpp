@@ -14,6 +14,7 @@
 #include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
+#include "media/worker_threads_win32.h"
 
 using namespace pelomar;
 using namespace std::chrono_literals;
@@ -185,7 +186,8 @@ TEST_CASE("there is a wave-output device to play on") { CHECK(waveOutGetNumDevs(
 TEST_CASE("every sound of the bank plays to its end and releases its voice") {
     CountingDevice device;
     SystemClock clock;
-    SoundPlayer player(device, clock);
+    Win32WorkerThreads threads;
+    SoundPlayer player(device, clock, threads);
     for (int n = 1; n <= 48; ++n) REQUIRE(player.playSymbol(n));
     REQUIRE(player.waitForSilence(120s));
     CHECK(player.activeVoices() == 0);
@@ -212,7 +214,8 @@ TEST_CASE("every sound of the bank plays to its end and releases its voice") {
 TEST_CASE("the longest sound breaks off when stopped") {
     CountingDevice device;
     SystemClock clock;
-    SoundPlayer player(device, clock);
+    Win32WorkerThreads threads;
+    SoundPlayer player(device, clock, threads);
     REQUIRE(player.playSymbol(2));
     REQUIRE(device.waitForBlock(0));
     player.stopAllSounds();
@@ -227,7 +230,8 @@ TEST_CASE("the longest sound breaks off when stopped") {
 TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
     SystemClock clock;
     CountingDevice device;
-    SoundPlayer player(device, clock);
+    Win32WorkerThreads threads;
+    SoundPlayer player(device, clock, threads);
     // The audio system starts threads of its own on first use and ends them
     // some time after its last stream closed: a stream of the test's own stays
     // open throughout, so they are the same before and after.
@@ -267,7 +271,8 @@ TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
 TEST_CASE("sound child: the process ends while sounds play" * doctest::skip()) {
     WaveOutDevice device;
     SystemClock clock;
-    SoundPlayer player(device, clock);
+    Win32WorkerThreads threads;
+    SoundPlayer player(device, clock, threads);
     for (int n : {2, 22, 11, 24, 1}) REQUIRE(player.playSymbol(n));
     player.shutdownSounds();
     CHECK(player.activeVoices() == 0);

@@ -13,8 +13,10 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "media/sound_player.h"
 #include "media/sound_voice.h"
 
 namespace pelomar::test {
@@ -274,6 +276,27 @@ private:
     std::condition_variable changed_;
     std::atomic<std::int64_t> now_{0};
     std::vector<Waiter*> waiters_;
+};
+
+// Worker threads that are joined when the test is over; they can also refuse
+// to start.
+class TestThreads final : public WorkerThreads {
+public:
+    bool refuse = false;
+
+    bool start(std::function<void()> work) override {
+        if (refuse) return false;
+        std::lock_guard lock(mutex_);
+        threads_.emplace_back(std::move(work));
+        return true;
+    }
+    ~TestThreads() override {
+        for (std::thread& t : threads_) t.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::thread> threads_;
 };
 
 }  // namespace pelomar::test
