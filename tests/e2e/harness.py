@@ -24,6 +24,8 @@ CHART_SIZE = (530, 459)
 MAIN_TITLE = "Pelomar(Vok) 1.1 - 右键设置"
 HIDDEN = "隐藏"
 MAIN_TITLE_PATTERN = "^" + re.escape(MAIN_TITLE) + "$"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+RUN_VALUE = "Pelomar(Vok)"
 
 SOURCE_DIR = os.environ.get("PELOMAR_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 EXE = os.environ.get("PELOMAR_EXE", "")
@@ -114,12 +116,27 @@ class Session:
             raise RuntimeError("Xvfb did not report a display")
         self.display = ":" + number
         self._prepare_prefix()
+        self._forget_start_up_entry()
         self.move(2, 2)
+
+    def _forget_start_up_entry(self):
+        """Removes the start-with-system entry an earlier run left in the
+        prefix. Wine starts the current user's start-up entries whenever its
+        server starts, which would put a hidden copy of an earlier test's
+        program (with its tray icon) beside this session's: the prefix is
+        started once to delete the entry and once more clean."""
+        if self._wine_detached(["reg", "query", RUN_KEY, "/v", RUN_VALUE]) != 0:
+            return
+        self._wine_detached(["reg", "delete", RUN_KEY, "/v", RUN_VALUE, "/f"])
+        subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def stop(self):
         for program in self.programs:
             program.kill()
         self.programs = []
+        if self.xvfb:
+            self._wine_detached(["reg", "delete", RUN_KEY, "/v", RUN_VALUE, "/f"])
         subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.xvfb:
@@ -173,6 +190,12 @@ class Session:
         subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # -- running programs ----------------------------------------------------
+    def _wine_detached(self, args):
+        """Runs a Wine built-in without pipes (a program Wine starts on the
+        way would hold them open); returns its exit code."""
+        return subprocess.run([WINE] + args, env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=120).returncode
+
     def wine(self, args, lang=None, check=True):
         """Runs a Wine built-in (reg, ...) to completion; returns its output."""
         result = subprocess.run([WINE] + args, env=self.env(lang), capture_output=True, timeout=120)
