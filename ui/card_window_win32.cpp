@@ -20,7 +20,7 @@ bool CardWindow::create(HWND owner) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &CardWindow::windowProc;
+    wc.lpfnWndProc = &routeMessages<CardWindow>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);  // it can be dragged
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -69,17 +69,6 @@ void CardWindow::onPaint() {
     HDC dc = BeginPaint(hwnd_, &ps);
     if (shown_) pictures_[shown_ - 1].draw(dc, 0, 0);
     EndPaint(hwnd_, &ps);
-}
-
-LRESULT CALLBACK CardWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    CardWindow* self = reinterpret_cast<CardWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<CardWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->handle(msg, wParam, lParam);
 }
 
 LRESULT CardWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include "ui/window_proc_win32.h"
+
 #include <array>
 
 #include "chart/symbol_chart.h"
@@ -43,7 +45,8 @@ public:
     int keepCardOnce = 0;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    template <class Window>
+    friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void onPaint();
     const Picture& picture(int n);

@@ -96,17 +96,6 @@ bool LinkWindow::create(HWND parent, const HelpRow& row, HFONT font) {
     return hwnd_ != nullptr;
 }
 
-LRESULT CALLBACK LinkWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    LinkWindow* self = reinterpret_cast<LinkWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<LinkWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->handle(msg, wParam, lParam);
-}
-
 bool LinkWindow::inside(LPARAM lParam) const {
     RECT client;
     GetClientRect(hwnd_, &client);
@@ -193,9 +182,9 @@ void HelpWindow::open(HINSTANCE instance, HWND owner) {
     }
     releaseResources();
     background_ = CreateSolidBrush(toColorRef(kHelpBackground));
-    registerClass(instance, kHelpClass, &HelpWindow::windowProc, IDC_ARROW, nullptr);
+    registerClass(instance, kHelpClass, &routeMessages<HelpWindow>, IDC_ARROW, nullptr);
     registerClass(instance, kPortraitClass, &HelpWindow::portraitProc, IDC_SIZEALL, nullptr);
-    registerClass(instance, kLinkClass, &LinkWindow::windowProc, IDC_HAND, nullptr);
+    registerClass(instance, kLinkClass, &routeMessages<LinkWindow>, IDC_HAND, nullptr);
     logo_ = decodePicture(logoPicture());
     portrait_ = decodePicture(portraitPicture());
     const std::wstring face = gbkToWide(kHelpFontFace);
@@ -235,17 +224,6 @@ void HelpWindow::close() {
 }
 
 void HelpWindow::dragByPicture() { SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0); }
-
-LRESULT CALLBACK HelpWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    HelpWindow* self = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<HelpWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->handle(msg, wParam, lParam);
-}
 
 LRESULT CALLBACK HelpWindow::portraitProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     HelpWindow* self = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "ui/window_proc_win32.h"
+
 #include <array>
 
 #include "ui/help_window.h"
@@ -25,7 +27,8 @@ public:
     HWND hwnd() const { return hwnd_; }
     const LinkState& state() const { return state_; }
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    template <class Window>
+    friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
 
 private:
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -59,7 +62,8 @@ public:
     bool exists() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    template <class Window>
+    friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK portraitProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void createFields(HINSTANCE instance);

@@ -56,7 +56,7 @@ bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &ChartPanel::windowProc;
+    wc.lpfnWndProc = &routeMessages<ChartPanel>;
     wc.hInstance = instance;
     wc.hCursor = nullptr;  // the panel sets its own pointer shape
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -146,17 +146,6 @@ void ChartPanel::onPaint() {
     EndPaint(hwnd_, &ps);
 }
 
-LRESULT CALLBACK ChartPanel::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    ChartPanel* self = reinterpret_cast<ChartPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<ChartPanel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->handle(msg, wParam, lParam);
-}
-
 LRESULT ChartPanel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     const HWND hwnd = hwnd_;
     switch (msg) {
@@ -210,7 +199,7 @@ bool MainWindow::create(HINSTANCE instance, MainWindowHandler* handler) {
                                                LR_DEFAULTCOLOR));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &MainWindow::windowProc;
+    wc.lpfnWndProc = &routeMessages<MainWindow>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -249,17 +238,6 @@ void MainWindow::setAlwaysOnTop(bool onTop) {
 
 void MainWindow::destroy() {
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->handle(msg, wParam, lParam);
 }
 
 LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "ui/window_proc_win32.h"
+
 #include "ui/highlight.h"
 #include "ui/picture_win32.h"
 
@@ -64,7 +66,8 @@ public:
     HDC backBuffer() const { return back_; }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    template <class Window>
+    friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void onPaint();
     void present(const RECT& area);
@@ -102,7 +105,8 @@ public:
     void destroy();
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    template <class Window>
+    friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
