@@ -102,8 +102,16 @@ def main():
             proc = subprocess.Popen([harness.WINE, exe], cwd=folder, env=session.env(),
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             elapsed = watcher.wait_mapped(title, proc) - started
-            proc.kill()
-            proc.wait()
+            # Closed as a user closes it, so that each run takes its tray icon
+            # away again and the next one starts from the same desktop.
+            window = session.find_window(title_pattern, 10)
+            if window:
+                session.click(*session.close_box(window))
+            try:
+                proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
             harness.wait_until(lambda: not session.windows(title_pattern), 10)
             return elapsed
 
