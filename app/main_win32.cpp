@@ -1,24 +1,23 @@
 // Program entry: creates the program-wide objects, brings the windows up in
 // order, runs the main loop and ends the program.
 #include <windows.h>
-#include <objbase.h>
 
 #include <optional>
 
 #include "app/command_line.h"
+#include "chart/symbol_chart.h"
 #include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
 #include "media/worker_threads_win32.h"
-#include "chart/symbol_chart.h"
 #include "settings/context_menu.h"
 #include "settings/context_menu_win32.h"
-#include "shell/tray_icon.h"
-#include "shell/tray_icon_win32.h"
 #include "settings/settings_file_win32.h"
 #include "settings/settings_store.h"
 #include "shell/autostart_win32.h"
 #include "shell/exe_path_win32.h"
+#include "shell/tray_icon.h"
+#include "shell/tray_icon_win32.h"
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
 #include "ui/help_window_win32.h"

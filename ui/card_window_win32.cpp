@@ -4,6 +4,7 @@
 
 #include "media/assets.h"
 #include "ui/card_placement.h"
+#include "ui/main_window_rules.h"
 
 namespace pelomar {
 namespace {
@@ -27,8 +28,8 @@ bool CardWindow::create(HWND owner) {
     wc.lpszClassName = kCardClass;
     RegisterClassExW(&wc);
 
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - kCardWindowWidth) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - kCardWindowHeight) / 2;
+    const int left = centredOrigin(GetSystemMetrics(SM_CXSCREEN), kCardWindowWidth);
+    const int top = centredOrigin(GetSystemMetrics(SM_CYSCREEN), kCardWindowHeight);
     CreateWindowExW(WS_EX_CLIENTEDGE, kCardClass, L"", WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN, left, top,
                     kCardWindowWidth, kCardWindowHeight, owner, nullptr, instance, this);
     return hwnd_ != nullptr;

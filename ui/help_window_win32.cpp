@@ -6,6 +6,7 @@
 #include <string>
 
 #include "media/assets.h"
+#include "ui/colour_win32.h"
 #include "ui/help_text.h"
 #include "ui/main_window_rules.h"
 #include "ui/text_win32.h"
@@ -16,8 +17,6 @@ namespace {
 const wchar_t kHelpClass[] = L"PelomarHelpWindow";
 const wchar_t kPortraitClass[] = L"PelomarPortrait";
 const wchar_t kLinkClass[] = L"PelomarLink";
-
-COLORREF toColorRef(Colour c) { return RGB(c.r, c.g, c.b); }
 
 void registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, LPCWSTR cursor, HBRUSH background) {
     WNDCLASSEXW wc{};

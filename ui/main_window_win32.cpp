@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "media/assets.h"
+#include "ui/colour_win32.h"
 #include "ui/main_window_rules.h"
 #include "ui/text_win32.h"
 
@@ -19,8 +20,6 @@ const wchar_t kMainClass[] = L"PelomarMainWindow";
 const wchar_t kPanelClass[] = L"PelomarChartPanel";
 constexpr std::string_view kTitle = "Pelomar(Vok) 1.1 - \xD3\xD2\xBC\xFC\xC9\xE8\xD6\xC3";  // Pelomar(Vok) 1.1 - 右键设置
 constexpr int kPenWidth = 5;
-
-COLORREF toColorRef(Colour c) { return RGB(c.r, c.g, c.b); }
 
 void unite(RECT& acc, const RECT& r) {
     if (IsRectEmpty(&acc))
@@ -133,10 +132,10 @@ void ChartPanel::setPointerHand(bool hand) {
     if (hand == hand_) return;
     hand_ = hand;
     POINT p;
-    RECT r;
-    if (GetCursorPos(&p) && WindowFromPoint(p) == hwnd_ && GetClientRect(hwnd_, &r))
-        SetCursor(LoadCursorW(nullptr, hand_ ? IDC_HAND : IDC_ARROW));
+    if (GetCursorPos(&p) && WindowFromPoint(p) == hwnd_) showPointer();
 }
+
+void ChartPanel::showPointer() const { SetCursor(LoadCursorW(nullptr, hand_ ? IDC_HAND : IDC_ARROW)); }
 
 void ChartPanel::onPaint() {
     PAINTSTRUCT ps;
@@ -156,7 +155,7 @@ LRESULT ChartPanel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 1;  // the paint covers everything
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, hand_ ? IDC_HAND : IDC_ARROW));
+            showPointer();
             return TRUE;
         }
         break;

@@ -71,6 +71,7 @@ private:
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void onPaint();
     void present(const RECT& area);
+    void showPointer() const;
 
     HWND hwnd_ = nullptr;
     MainWindowHandler* handler_ = nullptr;
