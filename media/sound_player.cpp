@@ -65,6 +65,8 @@ void SoundPlayer::shutdownSounds() {
     std::unique_lock lock(mutex_);
     for (const auto& voice : voices_) voice->requestStop();
     workerEnded_.wait(lock, [this] { return workers_ == 0; });
+    lock.unlock();
+    device_.closeIdleStreams();
 }
 
 std::size_t SoundPlayer::activeVoices() const {

@@ -16,7 +16,7 @@
 namespace pelomar {
 
 // Runs each voice's worker on a thread of its own. Nobody joins it: the
-// worker tells the player when it has finished, and its thread then ends.
+// worker tells the player when it has finished, and its thread is then free.
 class WorkerThreads {
 public:
     virtual ~WorkerThreads() = default;
@@ -42,7 +42,7 @@ public:
     // Asks every active voice to break off, and returns without waiting.
     void stopAllSounds();
     // Asks every active voice to break off, then waits until every worker has
-    // released its voice and ended.
+    // released its voice and ended, and closes the streams the device keeps.
     void shutdownSounds();
 
     // Voices that have not yet ended.

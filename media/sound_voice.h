@@ -52,6 +52,9 @@ public:
     // Opens a stream on the default output with this format block (see
     // deviceFormat); null when there is no device or it refuses the format.
     virtual std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) = 0;
+    // Closes whatever streams the device keeps open between voices; called
+    // once no voice is left.
+    virtual void closeIdleStreams() {}
 };
 
 // Time as the workers see it.

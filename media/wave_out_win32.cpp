@@ -3,30 +3,48 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <array>
 
 namespace pelomar {
+
+// One open stream. It outlives the voice that opened it when it is kept for
+// reuse, so the callback is bound to the stream and finds its current voice
+// here.
+struct WaveOutDevice::Channel {
+    HWAVEOUT handle = nullptr;
+    std::vector<unsigned char> format;
+    std::atomic<BlockListener*> listener{nullptr};
+    std::atomic<int> outstanding{0};  // blocks written and not yet given back
+    bool paused = false;
+
+    ~Channel() {
+        if (handle) waveOutClose(handle);
+    }
+};
+
 namespace {
 
 // Runs on the audio system's thread, where only signalling is allowed: it
-// tells the voice and does nothing else.
+// tells the voice and does nothing else. The count drops first, so once the
+// voice has seen its last block come back the stream is known to be idle.
 void CALLBACK waveOutDone(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
-    if (message == WOM_DONE) reinterpret_cast<BlockListener*>(instance)->blockPlayed();
+    if (message != WOM_DONE) return;
+    auto* channel = reinterpret_cast<WaveOutDevice::Channel*>(instance);
+    channel->outstanding.fetch_sub(1);
+    if (BlockListener* listener = channel->listener.load()) listener->blockPlayed();
 }
+
+}  // namespace
 
 class WaveOutStream final : public WaveStream {
 public:
-    ~WaveOutStream() override {
-        if (handle_) waveOutClose(handle_);
-    }
+    WaveOutStream(WaveOutDevice& device, std::unique_ptr<WaveOutDevice::Channel> channel)
+        : device_(device), channel_(std::move(channel)) {}
 
-    bool open(std::span<const unsigned char> format, BlockListener& listener) {
-        if (waveOutOpen(&handle_, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
-                        reinterpret_cast<DWORD_PTR>(&waveOutDone), reinterpret_cast<DWORD_PTR>(&listener),
-                        CALLBACK_FUNCTION) == MMSYSERR_NOERROR)
-            return true;
-        handle_ = nullptr;
-        return false;
+    ~WaveOutStream() override {
+        channel_->listener.store(nullptr);
+        device_.giveBack(std::move(channel_));
     }
 
     bool queueBlock(int index, const unsigned char* bytes, std::size_t size) override {
@@ -34,31 +52,97 @@ public:
         header = WAVEHDR{};
         header.lpData = reinterpret_cast<LPSTR>(const_cast<unsigned char*>(bytes));
         header.dwBufferLength = static_cast<DWORD>(size);
-        if (waveOutPrepareHeader(handle_, &header, sizeof header) != MMSYSERR_NOERROR) return false;
-        if (waveOutWrite(handle_, &header, sizeof header) == MMSYSERR_NOERROR) return true;
-        waveOutUnprepareHeader(handle_, &header, sizeof header);
+        const HWAVEOUT handle = channel_->handle;
+        if (waveOutPrepareHeader(handle, &header, sizeof header) != MMSYSERR_NOERROR) return false;
+        channel_->outstanding.fetch_add(1);
+        if (waveOutWrite(handle, &header, sizeof header) == MMSYSERR_NOERROR) return true;
+        channel_->outstanding.fetch_sub(1);
+        waveOutUnprepareHeader(handle, &header, sizeof header);
         return false;
     }
 
-    void releaseBlock(int index) override { waveOutUnprepareHeader(handle_, &headers_[index], sizeof(WAVEHDR)); }
+    void releaseBlock(int index) override {
+        waveOutUnprepareHeader(channel_->handle, &headers_[index], sizeof(WAVEHDR));
+    }
 
     void breakOff() override {
-        waveOutPause(handle_);
-        waveOutReset(handle_);
+        waveOutPause(channel_->handle);
+        channel_->paused = true;
+        waveOutReset(channel_->handle);
     }
 
 private:
-    HWAVEOUT handle_ = nullptr;
+    WaveOutDevice& device_;
+    std::unique_ptr<WaveOutDevice::Channel> channel_;
     std::array<WAVEHDR, kRingBlocks> headers_{};
 };
 
-}  // namespace
+WaveOutDevice::WaveOutDevice() = default;
+
+WaveOutDevice::~WaveOutDevice() { closeIdleStreams(); }
 
 std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> format, BlockListener& listener) {
-    if (waveOutGetNumDevs() == 0) return nullptr;
-    auto stream = std::make_unique<WaveOutStream>();
-    if (!stream->open(format, listener)) return nullptr;
-    return stream;
+    std::unique_ptr<Channel> channel;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = std::find_if(spares_.begin(), spares_.end(), [&](const auto& spare) {
+            return std::ranges::equal(spare->format, format);
+        });
+        if (it != spares_.end()) {
+            channel = std::move(*it);
+            spares_.erase(it);
+        }
+    }
+    if (!channel) {
+        if (waveOutGetNumDevs() == 0) return nullptr;
+        channel = std::make_unique<Channel>();
+        channel->format.assign(format.begin(), format.end());
+        if (waveOutOpen(&channel->handle, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
+                        reinterpret_cast<DWORD_PTR>(&waveOutDone), reinterpret_cast<DWORD_PTR>(channel.get()),
+                        CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
+            channel->handle = nullptr;
+            return nullptr;
+        }
+        opened_.fetch_add(1);
+    }
+    channel->listener.store(&listener);
+    return std::make_unique<WaveOutStream>(*this, std::move(channel));
+}
+
+void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
+    // A stream that still owes blocks (a device that stopped giving them
+    // back) could report them to its next voice: it is closed instead.
+    if (channel->outstanding.load() != 0) return;
+    if (channel->paused) {
+        // A reset stream stays paused; the next voice expects one that plays.
+        if (waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return;
+        channel->paused = false;
+    }
+    std::unique_ptr<Channel> closed;  // closed outside the lock
+    std::lock_guard lock(mutex_);
+    const auto sameFormat = std::ranges::count_if(spares_, [&](const auto& spare) { return spare->format == channel->format; });
+    if (sameFormat >= kSparesPerFormat) {
+        closed = std::move(channel);
+        return;
+    }
+    if (static_cast<int>(spares_.size()) >= kMaxSpares) {
+        closed = std::move(spares_.front());
+        spares_.erase(spares_.begin());
+    }
+    spares_.push_back(std::move(channel));
+}
+
+void WaveOutDevice::closeIdleStreams() {
+    std::vector<std::unique_ptr<Channel>> closing;
+    {
+        std::lock_guard lock(mutex_);
+        closing.swap(spares_);
+    }
+}
+
+int WaveOutDevice::spareStreams() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(spares_.size());
 }
 
 }  // namespace pelomar

@@ -1,29 +1,9 @@
 #include "media/worker_threads_win32.h"
 
-#include <memory>
 #include <utility>
 
 namespace pelomar {
 namespace {
-
-DWORD WINAPI runWork(LPVOID parameter) {
-    const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
-    (*work)();
-    return 0;
-}
-
-// Runs the work on a new thread; should there be none to be had, on this one,
-// so that no voice is ever left without its worker.
-void startThread(std::function<void()> work) {
-    auto owned = std::make_unique<std::function<void()>>(std::move(work));
-    const HANDLE thread = CreateThread(nullptr, 0, &runWork, owned.get(), 0, nullptr);
-    if (!thread) {
-        (*owned)();
-        return;
-    }
-    owned.release();  // the thread owns it now
-    CloseHandle(thread);
-}
 
 class SrwGuard {
 public:
@@ -43,22 +23,41 @@ Win32WorkerThreads::~Win32WorkerThreads() {
         SrwGuard guard(lock_);
         quit_ = true;
     }
-    WakeConditionVariable(&wake_);
+    WakeAllConditionVariable(&starterWake_);
+    WakeAllConditionVariable(&workReady_);
     if (starter_) {
         WaitForSingleObject(starter_, INFINITE);
         CloseHandle(starter_);
     }
+    // The workers touch this object until they end.
+    SrwGuard guard(lock_);
+    while (threads_ > 0) SleepConditionVariableSRW(&threadEnded_, &lock_, INFINITE, 0);
 }
 
 bool Win32WorkerThreads::start(std::function<void()> work) {
+    bool make = false;
     {
         SrwGuard guard(lock_);
         if (!starter_) starter_ = CreateThread(nullptr, 0, &runStarter, this, 0, nullptr);
         if (!starter_) return false;
         pending_.push_back(std::move(work));
+        // Each waiting thread takes one piece of work; more work than that
+        // needs a new thread.
+        if (static_cast<int>(pending_.size()) > waiting_ + toMake_) {
+            ++toMake_;
+            make = true;
+        }
     }
-    WakeConditionVariable(&wake_);
+    if (make)
+        WakeConditionVariable(&starterWake_);
+    else
+        WakeConditionVariable(&workReady_);
     return true;
+}
+
+int Win32WorkerThreads::threads() const {
+    SrwGuard guard(lock_);
+    return threads_;
 }
 
 DWORD WINAPI Win32WorkerThreads::runStarter(LPVOID self) {
@@ -66,17 +65,59 @@ DWORD WINAPI Win32WorkerThreads::runStarter(LPVOID self) {
     return 0;
 }
 
+DWORD WINAPI Win32WorkerThreads::runWorker(LPVOID self) {
+    static_cast<Win32WorkerThreads*>(self)->workerLoop();
+    return 0;
+}
+
 void Win32WorkerThreads::starterLoop() {
+    for (;;) {
+        {
+            SrwGuard guard(lock_);
+            while (toMake_ == 0 && !quit_) SleepConditionVariableSRW(&starterWake_, &lock_, INFINITE, 0);
+            if (toMake_ == 0) return;  // quit, and nothing left to make
+            --toMake_;
+            ++threads_;
+        }
+        const HANDLE thread = CreateThread(nullptr, 0, &runWorker, this, 0, nullptr);
+        if (thread) {
+            CloseHandle(thread);
+            continue;
+        }
+        // No thread to be had: the starter does the work itself, so that no
+        // voice is ever left without its worker.
+        std::function<void()> work;
+        {
+            SrwGuard guard(lock_);
+            --threads_;
+            if (pending_.empty()) continue;
+            work = std::move(pending_.front());
+            pending_.pop_front();
+        }
+        work();
+    }
+}
+
+void Win32WorkerThreads::workerLoop() {
     for (;;) {
         std::function<void()> work;
         {
             SrwGuard guard(lock_);
-            while (pending_.empty() && !quit_) SleepConditionVariableSRW(&wake_, &lock_, INFINITE, 0);
-            if (pending_.empty()) return;  // quit, and nothing left to start
+            while (pending_.empty() && !quit_ && waiting_ < kParkedThreads) {
+                ++waiting_;
+                SleepConditionVariableSRW(&workReady_, &lock_, INFINITE, 0);
+                --waiting_;
+            }
+            if (pending_.empty()) {
+                // Enough threads are waiting already, or the program is ending.
+                --threads_;
+                WakeAllConditionVariable(&threadEnded_);
+                return;
+            }
             work = std::move(pending_.front());
             pending_.pop_front();
         }
-        startThread(std::move(work));
+        work();
     }
 }
 

@@ -8,6 +8,10 @@
 #include <tlhelp32.h>
 
 #include <chrono>
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +45,9 @@ public:
         streams_.emplace_back();
         return stream;
     }
+
+    void closeIdleStreams() override { real_.closeIdleStreams(); }
+    WaveOutDevice& real() { return real_; }
 
     std::vector<StreamCounts> counts() {
         std::lock_guard lock(mutex_);
@@ -227,6 +234,53 @@ TEST_CASE("the longest sound breaks off when stopped") {
     CHECK(streams[0].closed);
 }
 
+TEST_CASE("a stream is kept after its voice ends and plays the next sound of its format") {
+    CountingDevice device;
+    SystemClock clock;
+    Win32WorkerThreads threads;
+    SoundPlayer player(device, clock, threads);
+    WaveOutDevice& real = device.real();
+    // Symbols 1 and 20 are 8-bit at 11025 Hz, 2 and 22 16-bit at 22050 Hz.
+    REQUIRE(player.playSymbol(1));
+    REQUIRE(player.waitForSilence(20s));
+    CHECK(real.streamsOpened() == 1);
+    CHECK(real.spareStreams() == 1);
+    REQUIRE(player.playSymbol(20));
+    REQUIRE(player.waitForSilence(20s));
+    CHECK(real.streamsOpened() == 1);
+
+    // A stream that was broken off (paused and reset) plays again in full.
+    REQUIRE(player.playSymbol(2));
+    REQUIRE(device.waitForBlock(2));
+    player.stopAllSounds();
+    REQUIRE(player.waitForSilence(20s));
+    REQUIRE(player.playSymbol(22));
+    REQUIRE(player.waitForSilence(20s));
+    CHECK(real.streamsOpened() == 2);
+    CHECK(real.spareStreams() == 2);
+
+    std::vector<StreamCounts> streams = device.counts();
+    REQUIRE(streams.size() == 4);
+    for (int i : {0, 1, 3}) {
+        CHECK(streams[i].breakOffs == 0);
+        CHECK(streams[i].played == streams[i].queued);
+    }
+    CHECK(streams[1].bytes == samplesOf(20));
+    CHECK(streams[3].bytes == samplesOf(22));
+    CHECK(streams[2].breakOffs == 1);
+
+    // Three sounds of one format at once need three streams; two are kept.
+    for (int n : {1, 20, 41}) REQUIRE(player.playSymbol(n));
+    REQUIRE(player.waitForSilence(20s));
+    CHECK(real.streamsOpened() == 4);
+    CHECK(real.spareStreams() == 3);
+    streams = device.counts();
+    for (std::size_t i = 4; i < streams.size(); ++i) CHECK(streams[i].played == streams[i].queued);
+
+    player.shutdownSounds();
+    CHECK(real.spareStreams() == 0);
+}
+
 TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
     SystemClock clock;
     CountingDevice device;
@@ -265,6 +319,52 @@ TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
         CHECK(s.breakOffs <= 1);
     }
     waveOutClose(keeper);
+}
+
+TEST_CASE("worker threads run work side by side and keep a few threads for the next") {
+    const ProcessCounts start = settledCounts();
+    std::optional<Win32WorkerThreads> threads(std::in_place);
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE started = CreateSemaphoreW(nullptr, 0, 16, nullptr);
+    std::mutex mutex;
+    std::vector<DWORD> ids;
+    auto work = [&] {
+        {
+            std::lock_guard lock(mutex);
+            ids.push_back(GetCurrentThreadId());
+        }
+        ReleaseSemaphore(started, 1, nullptr);
+        WaitForSingleObject(release, INFINITE);
+    };
+    for (int i = 0; i < 4; ++i) REQUIRE(threads->start(work));
+    for (int i = 0; i < 4; ++i) REQUIRE(WaitForSingleObject(started, 10000) == WAIT_OBJECT_0);
+    CHECK(threads->threads() == 4);
+    std::vector<DWORD> first = ids;
+    std::sort(first.begin(), first.end());
+    CHECK(std::unique(first.begin(), first.end()) == first.end());
+    CHECK(std::find(first.begin(), first.end(), GetCurrentThreadId()) == first.end());
+
+    SetEvent(release);
+    for (int i = 0; i < 500 && threads->threads() > Win32WorkerThreads::kParkedThreads; ++i) Sleep(10);
+    CHECK(threads->threads() == Win32WorkerThreads::kParkedThreads);
+
+    // The next two pieces of work run on threads that were waiting.
+    ResetEvent(release);
+    ids.clear();
+    for (int i = 0; i < 2; ++i) REQUIRE(threads->start(work));
+    for (int i = 0; i < 2; ++i) REQUIRE(WaitForSingleObject(started, 10000) == WAIT_OBJECT_0);
+    CHECK(threads->threads() == Win32WorkerThreads::kParkedThreads);
+    for (DWORD id : ids) CHECK(std::binary_search(first.begin(), first.end(), id));
+
+    // Work queued when the threads go away is done first, and every thread ends.
+    std::atomic<int> done{0};
+    for (int i = 0; i < 6; ++i) REQUIRE(threads->start([&] { ++done; }));
+    SetEvent(release);
+    threads.reset();
+    CHECK(done == 6);
+    CloseHandle(started);
+    CloseHandle(release);
+    CHECK(settledCounts().threads == start.threads);
 }
 
 // Run in a process of its own by the next test case.
