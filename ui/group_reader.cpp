@@ -41,10 +41,12 @@ void GroupReader::readGroup(std::string_view members) {
 }
 
 void GroupReader::responsiveWait(int ms) {
+    if (ms <= 0) return;
     for (std::int64_t waited = 0; waited < ms; waited += kWaitStepMs) {
         pump_.processPendingEvents();
         pump_.pause(kWaitStepMs);
     }
+    pump_.processPendingEvents();
 }
 
 }  // namespace pelomar

@@ -54,7 +54,10 @@ public:
     void readGroup(std::string_view members);
 
     // Steps of 10 ms, each dispatching pending events and then sleeping; the
-    // count of steps, not the clock, measures the wait.
+    // count of steps, not the clock, measures the wait. What arrived during
+    // the last sleep is dispatched before the wait returns, so that the check
+    // after it sees an action taken then, and the user-interface thread is
+    // not also held through the next member's press animation.
     void responsiveWait(int ms);
 
     // 1 asks every reading in progress to end at its next check. A reading

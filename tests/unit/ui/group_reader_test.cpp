@@ -1,5 +1,7 @@
 #include <doctest/doctest.h>
 
+#include <algorithm>
+
 #include "interaction_fakes.h"
 
 using namespace pelomar;
@@ -28,12 +30,12 @@ TEST_CASE("member lists split into symbol numbers; anything else is dropped") {
 TEST_CASE("a wait is a count of dispatch-then-sleep steps of 10 ms") {
     Chart c;
     c.reader.responsiveWait(1000);
-    CHECK(c.log.size() == 200);
+    CHECK(c.log.size() == 201);
     CHECK(c.only({"dispatch", "step"}).front() == "dispatch");
     CHECK(c.only({"step"}) == Log{"step 10 x100"});
     c.log.clear();
     c.reader.responsiveWait(5);
-    CHECK(c.log == Log{"dispatch", "step 10"});
+    CHECK(c.log == Log{"dispatch", "step 10", "dispatch"});
     c.log.clear();
     c.reader.responsiveWait(0);
     CHECK(c.log.empty());
@@ -63,6 +65,15 @@ TEST_CASE("a hover that plays a symbol ends the reading after the current wait")
     CHECK(c.only({"play", "stop", "card"}) == Log{"stop", "play 29", "play 30", "stop", "play 1", "card 1"});
     CHECK(c.steps == 200);  // symbol 30's wait runs out, then the check ends the reading
     CHECK(c.reader.stopReading == 1);
+}
+
+TEST_CASE("a hover during the last step of a wait ends the reading before the next member") {
+    Chart c;
+    c.arrivals.emplace(100, [&] { c.move(160, 120); });  // during symbol 29's last sleep
+    pressCaption(c, kCaptionLongVowels);
+    CHECK(c.only({"play", "stop", "card"}) == Log{"stop", "play 29", "stop", "play 1", "card 1"});
+    CHECK(c.steps == 100);
+    CHECK(std::count(c.log.begin(), c.log.end(), "yellow") == 2);  // the caption's and symbol 29's animations only
 }
 
 TEST_CASE("a hover that plays nothing only moves the frame; the reading goes on") {
