@@ -151,26 +151,39 @@ Picture decodePicture(AssetView bytes) {
 
 DWORD WINAPI BackgroundPicture::run(void* self) {
     auto* job = static_cast<BackgroundPicture*>(self);
+    void (*const afterwards)() = job->afterwards_;
     // The multithreaded apartment: nothing to pump, and the DIB section
     // outlives it.
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     job->picture_ = decodePicture(job->bytes_);
+    // The job may be gone as soon as it is told: nothing of it is touched after.
+    SetEvent(job->decoded_);
     CoUninitialize();
+    if (afterwards) afterwards();
     return 0;
 }
 
-BackgroundPicture::BackgroundPicture(AssetView bytes) : bytes_(bytes) {
-    thread_ = CreateThread(nullptr, 0, &BackgroundPicture::run, this, 0, nullptr);
-    if (!thread_) picture_ = decodePicture(bytes_);
+BackgroundPicture::BackgroundPicture(AssetView bytes, void (*afterwards)()) : bytes_(bytes), afterwards_(afterwards) {
+    decoded_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (decoded_) thread_ = CreateThread(nullptr, 0, &BackgroundPicture::run, this, 0, nullptr);
+    if (thread_) return;
+    picture_ = decodePicture(bytes_);
+    if (afterwards_) afterwards_();
 }
 
+// The thread is not waited for beyond the picture: what it does afterwards
+// may go on.
 BackgroundPicture::~BackgroundPicture() { take(); }
 
 Picture BackgroundPicture::take() {
     if (thread_) {
-        WaitForSingleObject(thread_, INFINITE);
+        WaitForSingleObject(decoded_, INFINITE);
         CloseHandle(thread_);
         thread_ = nullptr;
+    }
+    if (decoded_) {
+        CloseHandle(decoded_);
+        decoded_ = nullptr;
     }
     return std::move(picture_);
 }

@@ -162,3 +162,33 @@ TEST_CASE("retained drawing: frames go into the copy and an erase brings back th
     CHECK(panel.pointerIsHand());
     window.destroy();
 }
+
+namespace {
+HANDLE gAfterwardsRelease = nullptr;
+HANDLE gAfterwardsDone = nullptr;
+DWORD gAfterwardsThread = 0;
+void blockAfterwards() {
+    gAfterwardsThread = GetCurrentThreadId();
+    WaitForSingleObject(gAfterwardsRelease, INFINITE);
+    SetEvent(gAfterwardsDone);
+}
+}  // namespace
+
+TEST_CASE("a picture decoded in the background is handed over while the work after it goes on") {
+    gAfterwardsRelease = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    gAfterwardsDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const Picture chart = decodePicture(chartPicture());
+    {
+        BackgroundPicture loader(chartPicture(), &blockAfterwards);
+        const Picture taken = loader.take();
+        REQUIRE_FALSE(taken.empty());
+        CHECK(taken.pixel(157, 116) == chart.pixel(157, 116));
+        CHECK(taken.pixel(400, 300) == chart.pixel(400, 300));
+    }  // gone, with its thread still held in the work afterwards
+    CHECK(WaitForSingleObject(gAfterwardsDone, 0) == WAIT_TIMEOUT);
+    SetEvent(gAfterwardsRelease);
+    CHECK(WaitForSingleObject(gAfterwardsDone, 10000) == WAIT_OBJECT_0);
+    CHECK(gAfterwardsThread != GetCurrentThreadId());
+    CloseHandle(gAfterwardsRelease);
+    CloseHandle(gAfterwardsDone);
+}
