@@ -305,6 +305,12 @@ TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
         REQUIRE(player.waitForSilence(60s));
     };
     cycles(48);  // first uses: formats, locks, the audio system's stream slots
+    // Two sounds of each format at once: as many streams and worker threads
+    // as are ever kept waiting for the next sound.
+    for (int n : {1, 20, 2, 22}) REQUIRE(player.playSymbol(n));
+    for (std::size_t i = 0; i < 4; ++i) REQUIRE(device.waitForBlock(opened++));
+    player.stopAllSounds();
+    REQUIRE(player.waitForSilence(60s));
     const ProcessCounts before = settledCounts();
     cycles(200);
     CHECK(player.activeVoices() == 0);
