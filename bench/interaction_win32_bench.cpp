@@ -131,7 +131,7 @@ public:
     }
     void onChartRightPress() override {}
 
-    void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    void sleepMs(int ms) override { sleepPrecisely(ms); }
     void stopAllSounds() override {
         const long long t = now();
         sound_.stopAllSounds();
@@ -143,7 +143,7 @@ public:
         soundCalls.push_back(ms(now() - t));
     }
     void processPendingEvents() override { pelomar::processPendingEvents(); }
-    void pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    void pause(int ms) override { sleepPrecisely(ms); }
     bool mainWindowExists() override { return main_.exists(); }
     bool pointerIsHand() override { return main_.panel().pointerIsHand(); }
     void setPointerHand(bool hand) override { main_.panel().setPointerHand(hand); }

@@ -1,5 +1,7 @@
 #include "ui/message_pump_win32.h"
 
+#include <mmsystem.h>
+
 namespace pelomar {
 namespace {
 
@@ -32,6 +34,12 @@ void processPendingEvents() {
         }
         dispatch(msg);
     }
+}
+
+void sleepPrecisely(int ms) {
+    const bool raised = timeBeginPeriod(1) == TIMERR_NOERROR;
+    Sleep(static_cast<DWORD>(ms));
+    if (raised) timeEndPeriod(1);
 }
 
 }  // namespace pelomar

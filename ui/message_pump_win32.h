@@ -19,4 +19,10 @@ void runMainLoop();
 // loop and ends the dispatching.
 void processPendingEvents();
 
+// Sleeps `ms` milliseconds with the system timer at 1 ms resolution for the
+// while. At Windows' default resolution of 15.6 ms a 10 ms sleep lasts
+// 15.6 ms, which would stretch the press animation to 94 ms and a group
+// reading's second to 1.56 s.
+void sleepPrecisely(int ms);
+
 }  // namespace pelomar
