@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace pelomar {
 
@@ -17,6 +18,8 @@ struct WaveOutDevice::Channel {
     std::atomic<BlockListener*> listener{nullptr};
     std::atomic<int> outstanding{0};  // blocks written and not yet given back
     bool paused = false;
+    bool failed = false;  // the device refused a block
+    std::chrono::steady_clock::time_point keptSince;
 
     ~Channel() {
         if (handle) waveOutClose(handle);
@@ -53,11 +56,13 @@ public:
         header.lpData = reinterpret_cast<LPSTR>(const_cast<unsigned char*>(bytes));
         header.dwBufferLength = static_cast<DWORD>(size);
         const HWAVEOUT handle = channel_->handle;
-        if (waveOutPrepareHeader(handle, &header, sizeof header) != MMSYSERR_NOERROR) return false;
-        channel_->outstanding.fetch_add(1);
-        if (waveOutWrite(handle, &header, sizeof header) == MMSYSERR_NOERROR) return true;
-        channel_->outstanding.fetch_sub(1);
-        waveOutUnprepareHeader(handle, &header, sizeof header);
+        if (waveOutPrepareHeader(handle, &header, sizeof header) == MMSYSERR_NOERROR) {
+            channel_->outstanding.fetch_add(1);
+            if (waveOutWrite(handle, &header, sizeof header) == MMSYSERR_NOERROR) return true;
+            channel_->outstanding.fetch_sub(1);
+            waveOutUnprepareHeader(handle, &header, sizeof header);
+        }
+        channel_->failed = true;
         return false;
     }
 
@@ -77,20 +82,31 @@ private:
     std::array<WAVEHDR, kRingBlocks> headers_{};
 };
 
-WaveOutDevice::WaveOutDevice() = default;
+WaveOutDevice::WaveOutDevice(std::chrono::milliseconds keepIdle) : keepIdle_(keepIdle) {}
 
 WaveOutDevice::~WaveOutDevice() { closeIdleStreams(); }
 
 std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> format, BlockListener& listener) {
     std::unique_ptr<Channel> channel;
+    std::vector<std::unique_ptr<Channel>> expired;  // closed outside the lock
     {
         std::lock_guard lock(mutex_);
-        const auto it = std::find_if(spares_.begin(), spares_.end(), [&](const auto& spare) {
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = spares_.begin(); it != spares_.end();) {
+            if (now - (*it)->keptSince > keepIdle_) {
+                expired.push_back(std::move(*it));
+                it = spares_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        // The newest first: the oldest are the first to expire.
+        const auto it = std::find_if(spares_.rbegin(), spares_.rend(), [&](const auto& spare) {
             return std::ranges::equal(spare->format, format);
         });
-        if (it != spares_.end()) {
+        if (it != spares_.rend()) {
             channel = std::move(*it);
-            spares_.erase(it);
+            spares_.erase(std::next(it).base());
         }
     }
     if (!channel) {
@@ -111,8 +127,9 @@ std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> f
 
 void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
     // A stream that still owes blocks (a device that stopped giving them
-    // back) could report them to its next voice: it is closed instead.
-    if (channel->outstanding.load() != 0) return;
+    // back) could report them to its next voice, and one that refused a
+    // block would fail the next voice too: such streams are closed.
+    if (channel->outstanding.load() != 0 || channel->failed) return;
     if (channel->paused) {
         // A reset stream stays paused; the next voice expects one that plays.
         if (waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return;
@@ -129,6 +146,7 @@ void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
         closed = std::move(spares_.front());
         spares_.erase(spares_.begin());
     }
+    channel->keptSince = std::chrono::steady_clock::now();
     spares_.push_back(std::move(channel));
 }
 

@@ -7,10 +7,14 @@
 // far more than the rest of starting a sound, so a stream whose voice has
 // ended cleanly is reset and kept for the next voice of the same format
 // instead of being closed: up to kSparesPerFormat per format, kMaxSpares in
-// all. closeIdleStreams, called when the program ends, closes them.
+// all. A stream kept unused for longer than `keepIdle` is closed rather than
+// reused, so that after a pause sounds go to whatever the default output is
+// by then; one the device failed on is never kept. closeIdleStreams, called
+// when the program ends, closes them all.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -24,7 +28,7 @@ public:
     static constexpr int kSparesPerFormat = 2;
     static constexpr int kMaxSpares = 6;
 
-    WaveOutDevice();
+    explicit WaveOutDevice(std::chrono::milliseconds keepIdle = std::chrono::seconds(30));
     ~WaveOutDevice() override;
     WaveOutDevice(const WaveOutDevice&) = delete;
     WaveOutDevice& operator=(const WaveOutDevice&) = delete;
@@ -42,6 +46,7 @@ private:
     friend class WaveOutStream;
     void giveBack(std::unique_ptr<Channel> channel);
 
+    const std::chrono::milliseconds keepIdle_;
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<Channel>> spares_;  // the oldest first
     std::atomic<int> opened_{0};

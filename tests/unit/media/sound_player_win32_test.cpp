@@ -281,6 +281,21 @@ TEST_CASE("a stream is kept after its voice ends and plays the next sound of its
     CHECK(real.spareStreams() == 0);
 }
 
+TEST_CASE("a stream kept unused for too long is closed, not reused") {
+    WaveOutDevice device(std::chrono::milliseconds(0));
+    SystemClock clock;
+    Win32WorkerThreads threads;
+    SoundPlayer player(device, clock, threads);
+    REQUIRE(player.playSymbol(1));
+    REQUIRE(player.waitForSilence(20s));
+    CHECK(device.spareStreams() == 1);
+    Sleep(20);
+    REQUIRE(player.playSymbol(20));
+    REQUIRE(player.waitForSilence(20s));
+    CHECK(device.streamsOpened() == 2);
+    CHECK(device.spareStreams() == 1);  // the second one; the first was closed
+}
+
 TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
     SystemClock clock;
     CountingDevice device;
