@@ -102,6 +102,13 @@ class Session:
         os.makedirs(self.home, exist_ok=True)
         with open(os.path.join(self.home, ".asoundrc"), "w") as f:
             f.write("pcm.!default { type null }\n")
+        # Wine draws its caption buttons with its own Marlett font, which this Wine does not find in
+        # its data folder; through the private home's font folder fontconfig offers it.
+        marlett = "/usr/share/wine/fonts/marlett.ttf"
+        fonts = os.path.join(self.home, ".local", "share", "fonts")
+        if os.path.isfile(marlett) and not os.path.lexists(os.path.join(fonts, "marlett.ttf")):
+            os.makedirs(fonts, exist_ok=True)
+            os.symlink(marlett, os.path.join(fonts, "marlett.ttf"))
         read_fd, write_fd = os.pipe()
         # -noreset: without it the server starts afresh whenever its last client leaves, which puts the
         # pointer back in the middle of the screen (on the chart) however it was parked.
