@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <algorithm>
 #include <array>
-#include <iterator>
 
 namespace pelomar {
 
@@ -19,7 +17,6 @@ struct WaveOutDevice::Channel {
     std::atomic<int> outstanding{0};  // blocks written and not yet given back
     bool paused = false;
     bool failed = false;  // the device refused a block
-    std::chrono::steady_clock::time_point keptSince;
 
     ~Channel() {
         if (handle) waveOutClose(handle);
@@ -82,7 +79,8 @@ private:
     std::array<WAVEHDR, kRingBlocks> headers_{};
 };
 
-WaveOutDevice::WaveOutDevice(std::chrono::milliseconds keepIdle) : keepIdle_(keepIdle) {}
+WaveOutDevice::WaveOutDevice(std::chrono::milliseconds keepIdle)
+    : spares_(kSparesPerFormat, kMaxSpares, keepIdle) {}
 
 WaveOutDevice::~WaveOutDevice() { closeIdleStreams(); }
 
@@ -91,23 +89,7 @@ std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> f
     std::vector<std::unique_ptr<Channel>> expired;  // closed outside the lock
     {
         std::lock_guard lock(mutex_);
-        const auto now = std::chrono::steady_clock::now();
-        for (auto it = spares_.begin(); it != spares_.end();) {
-            if (now - (*it)->keptSince > keepIdle_) {
-                expired.push_back(std::move(*it));
-                it = spares_.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        // The newest first: the oldest are the first to expire.
-        const auto it = std::find_if(spares_.rbegin(), spares_.rend(), [&](const auto& spare) {
-            return std::ranges::equal(spare->format, format);
-        });
-        if (it != spares_.rend()) {
-            channel = std::move(*it);
-            spares_.erase(std::next(it).base());
-        }
+        channel = spares_.take(format, std::chrono::steady_clock::now(), expired);
     }
     if (!channel) {
         if (waveOutGetNumDevs() == 0) return nullptr;
@@ -137,30 +119,19 @@ void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
     }
     std::unique_ptr<Channel> closed;  // closed outside the lock
     std::lock_guard lock(mutex_);
-    const auto sameFormat = std::ranges::count_if(spares_, [&](const auto& spare) { return spare->format == channel->format; });
-    if (sameFormat >= kSparesPerFormat) {
-        closed = std::move(channel);
-        return;
-    }
-    if (static_cast<int>(spares_.size()) >= kMaxSpares) {
-        closed = std::move(spares_.front());
-        spares_.erase(spares_.begin());
-    }
-    channel->keptSince = std::chrono::steady_clock::now();
-    spares_.push_back(std::move(channel));
+    const std::vector<unsigned char> format = channel->format;
+    closed = spares_.keep(std::move(channel), format, std::chrono::steady_clock::now());
 }
 
 void WaveOutDevice::closeIdleStreams() {
     std::vector<std::unique_ptr<Channel>> closing;
-    {
-        std::lock_guard lock(mutex_);
-        closing.swap(spares_);
-    }
+    std::lock_guard lock(mutex_);
+    closing = spares_.takeAll();
 }
 
 int WaveOutDevice::spareStreams() const {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(spares_.size());
+    return spares_.size();
 }
 
 }  // namespace pelomar

@@ -17,8 +17,8 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
-#include <vector>
 
+#include "media/kept_streams.h"
 #include "media/sound_voice.h"
 
 namespace pelomar {
@@ -46,9 +46,8 @@ private:
     friend class WaveOutStream;
     void giveBack(std::unique_ptr<Channel> channel);
 
-    const std::chrono::milliseconds keepIdle_;
     mutable std::mutex mutex_;
-    std::vector<std::unique_ptr<Channel>> spares_;  // the oldest first
+    KeptStreams<Channel> spares_;
     std::atomic<int> opened_{0};
 };
 
