@@ -1,22 +1,18 @@
-// The sound workers' threads. Every voice runs on a thread of its own while it
-// plays. Making a thread costs close to a millisecond under Wine, so threads
-// are made by a starter thread rather than by the caller, and a thread whose
-// voice has ended waits for the next one instead of ending, up to
-// kParkedThreads of them: a sound started after another has ended starts on a
-// thread that is already there, woken in microseconds.
+// The sound workers' threads on Win32: the pool's lock and wake-ups are an SRW
+// lock and condition variables (a waiting thread is woken in microseconds),
+// its threads are made with CreateThread.
 // (std::thread::detach is not used: with the MinGW-w64 winpthreads we build
 // with, detaching a thread that is already ending can corrupt the heap.)
 #pragma once
 
 #include <windows.h>
 
-#include <deque>
-
 #include "media/sound_player.h"
+#include "media/worker_pool.h"
 
 namespace pelomar {
 
-class Win32WorkerThreads final : public WorkerThreads {
+class Win32WorkerThreads final : public WorkerThreads, private WorkerPlatform {
 public:
     static constexpr int kParkedThreads = 2;
 
@@ -27,27 +23,28 @@ public:
     Win32WorkerThreads(const Win32WorkerThreads&) = delete;
     Win32WorkerThreads& operator=(const Win32WorkerThreads&) = delete;
 
-    bool start(std::function<void()> work) override;
+    bool start(std::function<void()> work) override { return pool_.start(std::move(work)); }
 
     // Threads that exist now, busy or waiting for work (the starter not counted).
-    int threads() const;
+    int threads() const { return pool_.threads(); }
 
 private:
+    void lock() override { AcquireSRWLockExclusive(&lock_); }
+    void unlock() override { ReleaseSRWLockExclusive(&lock_); }
+    void wait(Signal signal) override { SleepConditionVariableSRW(variable(signal), &lock_, INFINITE, 0); }
+    void wakeOne(Signal signal) override { WakeConditionVariable(variable(signal)); }
+    void wakeAll(Signal signal) override { WakeAllConditionVariable(variable(signal)); }
+    bool startStarter() override;
+    bool startWorker() override;
     static DWORD WINAPI runStarter(LPVOID self);
     static DWORD WINAPI runWorker(LPVOID self);
-    void starterLoop();
-    void workerLoop();
 
-    mutable SRWLOCK lock_ = SRWLOCK_INIT;
-    CONDITION_VARIABLE starterWake_ = CONDITION_VARIABLE_INIT;
-    CONDITION_VARIABLE workReady_ = CONDITION_VARIABLE_INIT;
-    CONDITION_VARIABLE threadEnded_ = CONDITION_VARIABLE_INIT;
-    std::deque<std::function<void()>> pending_;
-    int waiting_ = 0;   // threads asleep on workReady_
-    int threads_ = 0;   // worker threads that have not ended
-    int toMake_ = 0;    // threads the starter is asked to make
-    bool quit_ = false;
+    CONDITION_VARIABLE* variable(Signal signal) { return &variables_[static_cast<int>(signal)]; }
+
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE variables_[3] = {CONDITION_VARIABLE_INIT, CONDITION_VARIABLE_INIT, CONDITION_VARIABLE_INIT};
     HANDLE starter_ = nullptr;  // made on first use
+    WorkerPool pool_{*this, kParkedThreads};
 };
 
 }  // namespace pelomar
