@@ -117,10 +117,10 @@ void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
         if (waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return;
         channel->paused = false;
     }
+    const Channel& kept = *channel;  // lives on, moved onto the shelf or into `closed`
     std::unique_ptr<Channel> closed;  // closed outside the lock
     std::lock_guard lock(mutex_);
-    const std::vector<unsigned char> format = channel->format;
-    closed = spares_.keep(std::move(channel), format, std::chrono::steady_clock::now());
+    closed = spares_.keep(std::move(channel), kept.format, std::chrono::steady_clock::now());
 }
 
 void WaveOutDevice::closeIdleStreams() {

@@ -11,13 +11,12 @@
 
 #include <windows.h>
 
-#include "ui/window_proc_win32.h"
-
 #include <array>
 
 #include "chart/symbol_chart.h"
 #include "ui/picture_win32.h"
 #include "ui/pointer_tracker.h"
+#include "ui/window_proc_win32.h"
 
 namespace pelomar {
 

@@ -7,13 +7,12 @@
 
 #include <windows.h>
 
-#include "ui/window_proc_win32.h"
-
 #include <array>
 
 #include "ui/help_window.h"
 #include "ui/link_field.h"
 #include "ui/picture_win32.h"
+#include "ui/window_proc_win32.h"
 
 namespace pelomar {
 

@@ -10,10 +10,9 @@
 
 #include <windows.h>
 
-#include "ui/window_proc_win32.h"
-
 #include "ui/highlight.h"
 #include "ui/picture_win32.h"
+#include "ui/window_proc_win32.h"
 
 namespace pelomar {
 

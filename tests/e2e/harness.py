@@ -135,8 +135,7 @@ class Session:
         if self._wine_detached(["reg", "query", RUN_KEY, "/v", RUN_VALUE]) != 0:
             return
         self._wine_detached(["reg", "delete", RUN_KEY, "/v", RUN_VALUE, "/f"])
-        subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.stop_stragglers()
 
     def stop(self):
         for program in self.programs:
@@ -144,8 +143,7 @@ class Session:
         self.programs = []
         if self.xvfb:
             self._wine_detached(["reg", "delete", RUN_KEY, "/v", RUN_VALUE, "/f"])
-        subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.stop_stragglers()
         if self.xvfb:
             self.xvfb.terminate()
             try:
@@ -192,7 +190,9 @@ class Session:
                        stderr=subprocess.DEVNULL, timeout=timeout)
 
     def stop_stragglers(self):
-        """Ends what is left of programs started through the launcher."""
+        """Ends every program of this session's Wine and waits for its server
+        to go: what is left of programs started through the launcher, or
+        everything when the session ends."""
         subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
