@@ -29,13 +29,25 @@ void PointerTracker::handleChartEvent(PointerEventKind kind, int x, int y, int k
                   o.ignoreSoundWithCtrl, o.ignoreCardWithCtrl);
 }
 
+void PointerTracker::setLastRegion(int region) {
+    if (region != lastRegion_) ++actions_;
+    lastRegion_ = region;
+}
+
+bool PointerTracker::dispatchPending() {
+    const unsigned long long mine = ++actions_;
+    p_.pump.processPendingEvents();
+    return actions_ == mine;
+}
+
 // Every sound the pointer starts first ends a reading in progress and
 // silences what is playing.
-void PointerTracker::startSound(int n) {
+bool PointerTracker::startSound(int n) {
     p_.reader.stopReading = 1;
-    p_.pump.processPendingEvents();
+    if (!dispatchPending()) return false;
     p_.sound.stopAllSounds();
     p_.sound.playSymbol(n);
+    return true;
 }
 
 void PointerTracker::handlePointer(int x, int y, bool soundOn, bool cardOn, PointerEventKind kind, int keys,
@@ -44,28 +56,34 @@ void PointerTracker::handlePointer(int x, int y, bool soundOn, bool cardOn, Poin
     if (const int n = p_.chart.symbolAt(x, y)) {
         found = true;
         const int prev = lastRegion_;
-        lastRegion_ = n;
+        setLastRegion(n);
         const bool acts = kind != PointerEventKind::Move || prev != n;
         if (acts) drawHighlight(p_.canvas, p_.sleeper, p_.chart.symbolRegion(n), kind);
-        if (soundOn && acts && !suppressedByCtrl(ignoreSoundWithCtrl, keys)) startSound(n);
+        if (soundOn && acts && !suppressedByCtrl(ignoreSoundWithCtrl, keys) && !startSound(n)) return;
         if (prev == n && kind == PointerEventKind::Press) p_.card.setKeepCardOnce();
-        if (cardOn && acts && !suppressedByCtrl(ignoreCardWithCtrl, keys)) p_.card.showCard(n);
+        if (cardOn && acts && !suppressedByCtrl(ignoreCardWithCtrl, keys)) {
+            ++actions_;
+            p_.card.showCard(n);
+        }
     } else if (const int g = p_.chart.groupAt(x, y)) {
         found = true;
         const int prev = lastRegion_;
-        lastRegion_ = g;
+        setLastRegion(g);
         if (kind != PointerEventKind::Move || prev != g)
             drawHighlight(p_.canvas, p_.sleeper, p_.chart.groupRegion(g), kind);
         if (kind == PointerEventKind::Press) {
             p_.reader.stopReading = 1;
-            p_.pump.processPendingEvents();
+            if (!dispatchPending()) return;
             p_.sound.stopAllSounds();
+            const unsigned long long mine = actions_;
             p_.reader.readGroup(groupMembers(g));
+            // What the user did during the reading has set the pointer shape already.
+            if (actions_ != mine) return;
         }
     }
     if (p_.shape.pointerIsHand() != found) p_.shape.setPointerHand(found);
     if (!found) {
-        lastRegion_ = 0;
+        setLastRegion(0);
         p_.canvas.erase();
         p_.card.hideCard();
     }

@@ -72,10 +72,20 @@ public:
     int lastRegion() const { return lastRegion_; }
 
 private:
-    void startSound(int n);
+    // Starts symbol n's sound; false when an event handled meanwhile took over.
+    bool startSound(int n);
+    // Dispatches what is queued; false when an event handled meanwhile took over.
+    bool dispatchPending();
+    void setLastRegion(int region);
 
     Parts p_;
     int lastRegion_ = 0;
+    // Counts what events do that a later event must not undo: a new region
+    // under the pointer, a sound, a card or a reading started. An event that
+    // dispatches pending messages and finds the count moved has been
+    // overtaken by a newer one and does nothing more, so that the frame, the
+    // card and the sound always belong to the same, latest event.
+    unsigned long long actions_ = 0;
 };
 
 }  // namespace pelomar

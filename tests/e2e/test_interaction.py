@@ -32,6 +32,7 @@ GROUPS = {1: (3, 122, 39, 92), 2: (56, 140, 88, 24), 3: (56, 214, 88, 24), 4: (3
 # Points on the panel that lie in no region.
 BAND_BETWEEN_ROWS = (170, 190)
 ABOVE_THE_CELLS = (265, 40)
+LEFT_OF_THE_CELLS = (50, 300)  # never under a card, which pops up right of the cells
 
 
 def inside(region, dx=13, dy=14):
@@ -129,6 +130,31 @@ class InteractionTest(SessionTestCase):
                 return harness.differing_pixels(shot, picture, box)
         return w * h
 
+    @staticmethod
+    def card_place(px, py):
+        """Where the card goes for a pointer at (px, py): beside it, flipped at the screen's edges."""
+        left, top = px + CARD_OFFSET, py + CARD_OFFSET
+        if left + CARD_SIZE[0] > SCREEN[0]:
+            left = px - CARD_OFFSET - CARD_SIZE[0]
+        if top + CARD_SIZE[1] > SCREEN[1]:
+            top = py - CARD_OFFSET - CARD_SIZE[1]
+        return left, top
+
+    def flick(self, a, b, gap=0.0005):
+        """Two pointer motions sent back to back through XTest, each flushed
+        to the X server, gap seconds apart: a quick flick across two cells."""
+        from Xlib import X, display  # Debian package python3-xlib
+        from Xlib.ext import xtest
+        d = display.Display(self.session.display)
+        try:
+            xtest.fake_input(d, X.MotionNotify, x=a[0], y=a[1])
+            d.flush()
+            time.sleep(gap)
+            xtest.fake_input(d, X.MotionNotify, x=b[0], y=b[1])
+            d.sync()
+        finally:
+            d.close()
+
     def save(self, shot, what):
         os.makedirs(harness.ARTIFACTS, exist_ok=True)
         shot.save(os.path.join(harness.ARTIFACTS, "%s-%s.png" % (self.id(), what)))
@@ -178,6 +204,25 @@ class InteractionTest(SessionTestCase):
         if bad:
             self.save(shot, "band")
         self.assertEqual(bad, 0, "pixels of the chart that differ from chart.gif after leaving the cells")
+
+    def test_a_quick_flick_leaves_frame_and_card_on_the_second_cell(self):
+        self.start("flick")
+        for a, b in ((1, 2), (3, 4), (12, 13), (29, 30), (41, 42), (43, 44)):
+            with self.subTest(cells=(a, b)):
+                self.point_at(LEFT_OF_THE_CELLS)
+                self.wait_no_card()
+                time.sleep(0.3)
+                pb = self.screen(inside(SYMBOLS[b]))
+                self.flick(self.screen(inside(SYMBOLS[a])), pb)
+                card = self.wait_card_at(self.card_place(*pb))
+                time.sleep(0.5)  # anything still to come would have come by now
+                shot = self.session.screenshot()
+                self.assertEqual(self.framed(shot), [("symbol", b)])
+                self.assertEqual([g for _, g in self.card_windows()], [card])
+                bad = self.card_differences(shot, card, b)
+                if bad:
+                    self.save(shot, "flick-%d-%d" % (a, b))
+                self.assertEqual(bad, 0, "the card shown is not card %d" % b)
 
     def test_the_card_flips_left_and_up_near_the_screen_edges(self):
         self.start("flip")

@@ -188,3 +188,58 @@ TEST_CASE("the option rows each event kind reads") {
     const PointerOptions release = pointerOptions(PointerEventKind::Release, menu);
     CHECK((!release.soundOn && !release.cardOn && !release.ignoreSoundWithCtrl && !release.ignoreCardWithCtrl));
 }
+
+// An event handled inside another one's dispatch (a quick flick, a move during
+// the press animation) is newer: once it has acted, the outer event adds
+// nothing, so the frame, the card and the sound stay those of the newest one.
+TEST_CASE("a newer event handled during an event's dispatch wins; the outer one does nothing more") {
+    Chart c;
+    auto lastOf = [&](const std::string& prefix) {
+        const Log entries = c.only({prefix});
+        return entries.empty() ? std::string() : entries.back();
+    };
+    SUBCASE("a flick from one cell onto the next") {
+        c.arrivals.emplace(0, [&] { c.move(200, 120); });
+        c.move(160, 120);
+        CHECK(c.only({"play", "card", "stop"}) == Log{"stop", "play 2", "card 2"});
+        CHECK(lastOf("rect") == "rect 195,116-232,149");
+        CHECK(c.tracker.lastRegion() == 2);
+    }
+    SUBCASE("a move during the press animation") {
+        c.arrivals.emplace(0, [&] { c.move(200, 120); });
+        c.press(160, 120);
+        CHECK(c.only({"play", "card", "keep"}) == Log{"play 2", "card 2"});
+        CHECK(lastOf("rect") == "rect 195,116-232,149");
+        CHECK(c.tracker.lastRegion() == 2);
+    }
+    SUBCASE("off every region before the sound starts: nothing plays, nothing shows") {
+        c.arrivals.emplace(0, [&] { c.move(300, 190); });
+        c.move(160, 120);
+        CHECK(c.only({"play", "card", "stop"}).empty());
+        CHECK(c.only({"erase", "hide"}).back() == "hide");
+        CHECK_FALSE(c.hand);
+    }
+    SUBCASE("onto a symbol before a caption's reading starts: no reading") {
+        c.arrivals.emplace(0, [&] { c.move(160, 120); });
+        c.press(100, 340);
+        CHECK(c.only({"play", "card"}) == Log{"play 1", "card 1"});
+        CHECK(c.steps == 0);
+        CHECK(c.tracker.lastRegion() == 1);
+    }
+    SUBCASE("off the chart during a reading: the pointer shape stays the arrow") {
+        c.arrivals.emplace(150, [&] { c.move(300, 190); });
+        c.press(100, 340);
+        CHECK(c.only({"play"}).size() == 5);  // moving off does not end a reading
+        CHECK(c.only({"hand"}).empty());  // the reading's own press never puts the hand back afterwards
+        CHECK_FALSE(c.hand);
+    }
+    SUBCASE("a release of the same click, or a move inside the cell, does not overtake it") {
+        c.arrivals.emplace(0, [&] {
+            c.release(160, 120);
+            c.move(165, 125);
+        });
+        c.press(160, 120);
+        CHECK(c.only({"play", "card"}) == Log{"play 1", "card 1"});
+        CHECK(c.hand);
+    }
+}
