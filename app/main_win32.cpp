@@ -47,7 +47,8 @@ public:
     void onChartRightPress() override;
 
     // Sleeper: the plain wait of the press animation.
-    void sleepMs(int ms) override { sleepPrecisely(ms); }
+    void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    void fineTimer(bool on) override { pelomar::fineTimer(on); }
 
     // SoundActions: what the chart starts, forwarded to the sound player.
     void stopAllSounds() override;
@@ -55,7 +56,7 @@ public:
 
     // EventPump: the waits of a group reading.
     void processPendingEvents() override { pelomar::processPendingEvents(); }
-    void pause(int ms) override { sleepPrecisely(ms); }
+    void pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
     bool mainWindowExists() override { return mainWindow_.exists(); }
 
     // PointerShape: the chart panel's pointer.

@@ -27,6 +27,8 @@ GroupReader::GroupReader(const SymbolChart& chart, ChartCanvas& canvas, Sleeper&
 void GroupReader::readGroup(std::string_view members) {
     const std::vector<int> symbols = memberSymbols(members);
     stopReading = 0;
+    // Once for the whole reading: its waits are a hundred 10 ms steps a member.
+    const FineTimer fine(sleeper_);
     for (int n : symbols) {
         const HitRegion cell = chart_.symbolRegion(n);
         drawHighlight(canvas_, sleeper_, cell, PointerEventKind::Press);

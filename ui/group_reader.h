@@ -29,7 +29,8 @@ public:
     // Dispatches every message already queued and returns when the queue is
     // empty; a quit request is left queued for the main loop.
     virtual void processPendingEvents() = 0;
-    // A plain sleep that handles no messages.
+    // A plain sleep that handles no messages; the reading keeps the timer
+    // fine while it runs (see Sleeper).
     virtual void pause(int ms) = 0;
     virtual bool mainWindowExists() = 0;
 };

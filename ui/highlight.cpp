@@ -20,6 +20,7 @@ void drawHighlight(ChartCanvas& canvas, Sleeper& sleeper, const HitRegion& r,
     }
     canvas.setPenColour(kFrameYellow);
     drawFrame(canvas, r);
+    const FineTimer fine(sleeper);
     const int dx = r.width / 5;  // integer division truncates toward zero
     const int dy = r.height / 5;
     for (int k = 1; k <= 5; ++k) {

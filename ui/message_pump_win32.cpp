@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <vector>
+
 namespace pelomar {
 namespace {
 
@@ -36,10 +38,15 @@ void processPendingEvents() {
     }
 }
 
-void sleepPrecisely(int ms) {
-    const bool raised = timeBeginPeriod(1) == TIMERR_NOERROR;
-    Sleep(static_cast<DWORD>(ms));
-    if (raised) timeEndPeriod(1);
+void fineTimer(bool on) {
+    static std::vector<bool> raised;  // per open bracket, innermost last: whether its raise succeeded
+    if (on) {
+        raised.push_back(timeBeginPeriod(1) == TIMERR_NOERROR);
+        return;
+    }
+    if (raised.empty()) return;
+    if (raised.back()) timeEndPeriod(1);
+    raised.pop_back();
 }
 
 }  // namespace pelomar

@@ -19,10 +19,10 @@ void runMainLoop();
 // loop and ends the dispatching.
 void processPendingEvents();
 
-// Sleeps `ms` milliseconds with the system timer at 1 ms resolution for the
-// while. At Windows' default resolution of 15.6 ms a 10 ms sleep lasts
-// 15.6 ms, which would stretch the press animation to 94 ms and a group
-// reading's second to 1.56 s.
-void sleepPrecisely(int ms);
+// The system timer at 1 ms resolution while at least one caller wants it.
+// At Windows' default resolution of 15.6 ms a 10 ms sleep lasts 15.6 ms,
+// which would stretch the press animation to 94 ms and a group reading's
+// second to 1.56 s. Calls nest; only a raise that succeeded is undone.
+void fineTimer(bool on);
 
 }  // namespace pelomar

@@ -203,6 +203,7 @@ struct RealPump : EventPump, ChartCanvas, Sleeper, SoundActions {
     void setPenColour(Colour) override {}
     void drawRectangle(int, int, int, int) override {}
     void sleepMs(int) override {}
+    void fineTimer(bool) override {}
     void stopAllSounds() override {}
     void playSymbol(int n) override { played.push_back(n); }
 };

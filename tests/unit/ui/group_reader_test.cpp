@@ -118,3 +118,14 @@ TEST_CASE("closing the main window ends the reading after the current wait") {
     CHECK(c.only({"play", "step", "exists?"}) == Log{"play 29", "step 10 x100", "exists?"});
     CHECK(c.reader.stopReading == 1);
 }
+
+TEST_CASE("the timer is fine for every sleep, raised once per animation and once per reading") {
+    Chart c;
+    c.arrivals.emplace(150, [&] { c.move(160, 120); });  // ends the reading after symbol 30's wait
+    c.arrivals.emplace(120, [&] { pressCaption(c, kCaptionDiphthongs); });  // a nested reading first
+    pressCaption(c, kCaptionLongVowels);
+    CHECK(c.coarseSleeps == 0);
+    CHECK(c.fineDepth == 0);
+    const auto animations = std::count(c.log.begin(), c.log.end(), "yellow");
+    CHECK(c.fineRaises == animations + 2);  // two readings
+}

@@ -21,6 +21,10 @@ struct Recorder : ChartCanvas, Sleeper {
                       "," + std::to_string(b));
     }
     void sleepMs(int ms) override { ops.push_back("sleep " + std::to_string(ms)); }
+    void fineTimer(bool on) override {
+        if (withTimer) ops.push_back(on ? "fine" : "coarse");
+    }
+    bool withTimer = false;
 };
 
 const HitRegion kSymbol1{116, 157, 37, 33};
@@ -29,15 +33,17 @@ const HitRegion kSymbol1{116, 157, 37, 33};
 
 TEST_CASE("a press on symbol 1 shrinks a yellow frame onto its centre") {
     Recorder rec;
+    rec.withTimer = true;
     drawHighlight(rec, rec, kSymbol1, PointerEventKind::Press);
+    // The timer is made fine once, around all six sleeps.
     const std::vector<std::string> expected = {
-        "yellow",   "erase", "rect 157,116-194,149",
+        "yellow",   "erase", "rect 157,116-194,149", "fine",
         "sleep 10", "erase", "rect 160,119-190,146",
         "sleep 10", "erase", "rect 164,122-187,143",
         "sleep 10", "erase", "rect 167,125-183,140",
         "sleep 10", "erase", "rect 171,128-180,137",
         "sleep 10", "erase", "rect 174,131-176,134",
-        "sleep 10", "erase", "rect 174,131-176,133",
+        "sleep 10", "erase", "rect 174,131-176,133", "coarse",
     };
     CHECK(rec.ops == expected);
 }

@@ -30,6 +30,11 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
     bool hand = false;
     bool mainWindow = true;
     int steps = 0;  // wait steps taken so far
+    // The timer's resolution: brackets open now, raises so far, and sleeps or
+    // wait steps taken while it was coarse.
+    int fineDepth = 0;
+    int fineRaises = 0;
+    int coarseSleeps = 0;
     // Events that arrive once the given number of wait steps has passed.
     std::multimap<int, std::function<void()>> arrivals;
 
@@ -43,7 +48,15 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
                       std::to_string(b));
     }
     // Sleeper: the press animation's waits
-    void sleepMs(int ms) override { log.push_back("sleep " + std::to_string(ms)); }
+    void sleepMs(int ms) override {
+        if (fineDepth == 0) ++coarseSleeps;
+        log.push_back("sleep " + std::to_string(ms));
+    }
+    void fineTimer(bool on) override {
+        if (on) ++fineRaises;
+        fineDepth += on ? 1 : -1;
+        CHECK(fineDepth >= 0);
+    }
     // SoundActions
     void stopAllSounds() override { log.push_back("stop"); }
     void playSymbol(int n) override { log.push_back("play " + std::to_string(n)); }
@@ -67,6 +80,7 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
         }
     }
     void pause(int ms) override {
+        if (fineDepth == 0) ++coarseSleeps;
         ++steps;
         log.push_back("step " + std::to_string(ms));
     }
