@@ -116,6 +116,9 @@ private:
 
 Program* gProgram = nullptr;
 
+// The exit code when the main window could not be created.
+constexpr int kExitNoMainWindow = 1;
+
 // The tray icon and the sounds call into SHELL32 and WINMM, which are loaded
 // on first use (about 15 ms each under Wine). The chart loader's thread loads
 // them once the chart is decoded, so the user-interface thread finds them
@@ -134,7 +137,12 @@ int Program::run(HINSTANCE instance) {
     chartLoader_.emplace(chartPicture(), &loadLibrariesForLater);
     taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
     setMessageFilter(&filterMessage);
-    mainWindow_.create(instance, this);
+    if (!mainWindow_.create(instance, this)) {
+        // No window, no tray icon: nothing would ever end the loop. The one
+        // failure a user must be able to see ends the program at once.
+        endProgram();
+        return kExitNoMainWindow;
+    }
     runMainLoop();
     endProgram();
     return 0;

@@ -220,12 +220,16 @@ class Session:
         shutil.copy2(EXE, os.path.join(folder, "Pelomar.exe"))
         return folder
 
-    def launch(self, folder, args=(), lang=None, raw_command=None):
+    def launch(self, folder, args=(), lang=None, without_display=False):
         """Starts folder/Pelomar.exe with the given arguments (each passed as
-        one argv entry; Wine quotes those with blanks)."""
+        one argv entry; Wine quotes those with blanks). Without a display,
+        Wine can create no window."""
         exe = os.path.join(folder, "Pelomar.exe")
         argv = [WINE, exe] + list(args)
-        proc = subprocess.Popen(argv, cwd=folder, env=self.env(lang), stdout=subprocess.DEVNULL,
+        env = self.env(lang)
+        if without_display:
+            env.pop("DISPLAY", None)
+        proc = subprocess.Popen(argv, cwd=folder, env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
         program = Program(self, proc, folder)
         self.programs.append(program)

@@ -89,6 +89,13 @@ class StartupTest(SessionTestCase):
         self.assertEqual(program.wait_exit(30), 0)
         self.session.stop_stragglers()
 
+    def test_a_main_window_that_cannot_be_made_ends_the_program_with_code_one(self):
+        # Wine without a display refuses every window: the program must not
+        # wait on, invisible and unreachable.
+        program = self.session.launch(self.session.program_folder("no-window"), without_display=True)
+        self.assertEqual(program.wait_exit(30), 1)
+        self.session.stop_stragglers()
+
     def test_runs_from_a_folder_outside_the_code_page(self):
         folder = self.session.program_folder("exotic", exotic=True)
         program = self.session.launch(folder)
