@@ -262,7 +262,10 @@ void Program::installTrayIcon() {
 void Program::onTrayMouse(unsigned mouseMessage) {
     switch (pelomar::onTrayMouse(mouseMessage)) {
     case TrayAction::ToggleWindow:
-        mainWindow_.setVisible(!mainWindow_.visible());
+        if (toggleWindow(mainWindow_.visible(), mainWindow_.minimised()) == WindowToggle::Hide)
+            mainWindow_.setVisible(false);
+        else
+            mainWindow_.restore();
         break;
     case TrayAction::ShowMenu:
         showContextMenu();

@@ -13,6 +13,10 @@ TrayAction onTrayMouse(unsigned mouseMessage) {
     }
 }
 
+WindowToggle toggleWindow(bool visible, bool minimised) {
+    return visible && !minimised ? WindowToggle::Hide : WindowToggle::Restore;
+}
+
 TrayMessage classifyTrayMessage(unsigned message, unsigned taskbarCreatedMessage, bool handlerStored) {
     if (message == kMsgDestroy) return TrayMessage::Destroy;
     if (message == kTrayCallbackMessage && handlerStored) return TrayMessage::Mouse;

@@ -32,6 +32,12 @@ enum class TrayAction {
 // and left releases do nothing, so a double click toggles once.
 TrayAction onTrayMouse(unsigned mouseMessage);
 
+// What a left press on the icon does to the main window: one that is shown
+// and not minimised is hidden; a hidden or minimised one (which the user
+// cannot see either) is restored and brought forward.
+enum class WindowToggle { Hide, Restore };
+WindowToggle toggleWindow(bool visible, bool minimised);
+
 enum class TrayMessage {
     Destroy,         // put the old procedure back, remove the icon, pass it on
     Mouse,           // hand lParam to the handler, do not pass it on

@@ -242,6 +242,14 @@ void MainWindow::setVisible(bool visible) {
 
 bool MainWindow::visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
+bool MainWindow::minimised() const { return hwnd_ && IsIconic(hwnd_); }
+
+void MainWindow::restore() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
 void MainWindow::setAlwaysOnTop(bool onTop) {
     if (hwnd_)
         SetWindowPos(hwnd_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,

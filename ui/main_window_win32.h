@@ -101,6 +101,9 @@ public:
     void fitToChart();
     void setVisible(bool visible);
     bool visible() const;
+    bool minimised() const;
+    // Shown, restored if minimised, and made the foreground window.
+    void restore();
     void setAlwaysOnTop(bool onTop);
     void destroy();
 

@@ -248,6 +248,18 @@ class Session:
         self.programs.append(program)
         return program
 
+    def window_state(self, minimise=False):
+        """What Windows knows of the main window (see window_state_win32.cpp):
+        0 when there is none, else 1 + 2 if topmost + 4 if visible + 8 if
+        minimised + 16 if it is the foreground window. minimise minimises it
+        first."""
+        helper = os.environ.get("PELOMAR_WINDOW_STATE", "")
+        if not os.path.isfile(helper):
+            raise unittest.SkipTest("PELOMAR_WINDOW_STATE does not name the window-state helper")
+        args = [WINE, helper] + (["minimise"] if minimise else []) + [MAIN_TITLE.encode("utf-8").hex()]
+        return subprocess.run(args, env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=60).returncode
+
     # -- X helpers -------------------------------------------------------------
     def xdotool(self, *args, check=False):
         result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env(), capture_output=True, timeout=30)

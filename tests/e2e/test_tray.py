@@ -87,6 +87,19 @@ class TrayTest(SessionTestCase):
         self.assertEqual(program.wait_exit(), 0)
         self.assert_icon_gone()
 
+    def test_left_press_brings_back_a_minimised_window(self):
+        program, icon = self.start("tray-minimised")
+        self.assertEqual(self.session.window_state(minimise=True) & (4 | 8), 4 | 8, "window not minimised")
+        # A minimised window counts as not shown: one press restores it and brings it forward.
+        self.session.click(*icon)
+        restored = harness.wait_until(lambda: self.session.window_state() & (4 | 8 | 16) == 4 | 16, 5.0)
+        self.assertTrue(restored, "window state after the press: %d" % self.session.window_state())
+        self.assertTrue(self.visible_windows())
+        # The next press hides it as usual.
+        self.session.click(*icon)
+        self.assertTrue(harness.wait_until(lambda: not self.visible_windows(), 5.0), "window not hidden")
+        self.assertTrue(program.running())
+
     def test_hidden_start_shows_only_the_icon_until_it_is_pressed(self):
         program, icon = self.start("tray-hidden", [HIDDEN])
         shot = self.session.screenshot(save_as="tray-hidden-start.png")
