@@ -97,6 +97,8 @@ private:
     public:
         explicit TrayMouse(Program& program) : program_(program) {}
         void handleTrayMouse(unsigned mouseMessage) override { program_.onTrayMouse(mouseMessage); }
+        // Without an icon a hidden window could never be reached.
+        void trayIconUnavailable() override { program_.mainWindow_.setVisible(true); }
 
     private:
         Program& program_;

@@ -17,10 +17,27 @@ WindowToggle toggleWindow(bool visible, bool minimised) {
     return visible && !minimised ? WindowToggle::Hide : WindowToggle::Restore;
 }
 
-TrayMessage classifyTrayMessage(unsigned message, unsigned taskbarCreatedMessage, bool handlerStored) {
+TrayRetry::Next TrayRetry::attempted(bool added) {
+    if (added) {
+        retrying_ = false;
+        return Next::Done;
+    }
+    if (!retrying_) {
+        retrying_ = true;
+        failedRetries_ = 0;
+        return Next::Retry;
+    }
+    if (++failedRetries_ < retries_) return Next::Retry;
+    retrying_ = false;
+    return Next::GiveUp;
+}
+
+TrayMessage classifyTrayMessage(unsigned message, std::uintptr_t wParam, unsigned taskbarCreatedMessage,
+                                bool handlerStored) {
     if (message == kMsgDestroy) return TrayMessage::Destroy;
     if (message == kTrayCallbackMessage && handlerStored) return TrayMessage::Mouse;
     if (taskbarCreatedMessage != 0 && message == taskbarCreatedMessage) return TrayMessage::TaskbarCreated;
+    if (message == kMsgTimer && wParam == kTrayRetryTimer) return TrayMessage::RetryTimer;
     return TrayMessage::PassOn;
 }
 

@@ -17,6 +17,7 @@ TrayIcon::~TrayIcon() {
     // The window normally goes first; if it outlives this object, leave it
     // with its own procedure and no icon.
     if (previousWindowProc_ && IsWindow(window_)) {
+        KillTimer(window_, kTrayRetryTimer);
         unsubclass();
         notify_(NIM_DELETE, &record_);
     }
@@ -40,7 +41,24 @@ void TrayIcon::install(HWND window, std::string_view tip, UINT taskbarCreatedMes
     const std::string fitted = fitTrayTip(tip);
     std::memcpy(record_.szTip, fitted.data(), fitted.size());
     record_.szTip[fitted.size()] = '\0';
-    notify_(NIM_ADD, &record_);
+    addIcon();
+}
+
+void TrayIcon::addIcon() {
+    // A timed-out add may have worked all the same: then the icon answers a modify.
+    const bool added = notify_(NIM_ADD, &record_) || (retry_.retrying() && notify_(NIM_MODIFY, &record_));
+    switch (retry_.attempted(added)) {
+    case TrayRetry::Next::Retry:
+        SetTimer(window_, kTrayRetryTimer, retryMs_, nullptr);  // the same id replaces a running timer
+        break;
+    case TrayRetry::Next::Done:
+        KillTimer(window_, kTrayRetryTimer);
+        break;
+    case TrayRetry::Next::GiveUp:
+        KillTimer(window_, kTrayRetryTimer);
+        if (handler_) handler_->trayIconUnavailable();
+        break;
+    }
 }
 
 void TrayIcon::unsubclass() {
@@ -56,8 +74,9 @@ LRESULT CALLBACK TrayIcon::trayWindowProc(HWND window, UINT message, WPARAM wPar
 
 LRESULT TrayIcon::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const WNDPROC previous = previousWindowProc_;
-    switch (classifyTrayMessage(message, taskbarCreatedMessage_, handler_ != nullptr)) {
+    switch (classifyTrayMessage(message, wParam, taskbarCreatedMessage_, handler_ != nullptr)) {
     case TrayMessage::Destroy: {
+        KillTimer(window, kTrayRetryTimer);
         unsubclass();
         notify_(NIM_DELETE, &record_);
         previousWindowProc_ = nullptr;
@@ -67,8 +86,11 @@ LRESULT TrayIcon::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         handler_->handleTrayMouse(static_cast<unsigned>(lParam));
         return 0;
     case TrayMessage::TaskbarCreated:
-        notify_(NIM_ADD, &record_);
+        addIcon();
         break;
+    case TrayMessage::RetryTimer:
+        addIcon();
+        return 0;
     case TrayMessage::PassOn:
         break;
     }

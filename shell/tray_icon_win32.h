@@ -1,8 +1,9 @@
 // Win32 adapter for the tray icon. Supports: subclassing the main window
 // (its procedure stays a Unicode one), adding the icon with the window's
-// small icon and the tip, handing icon mouse events to a handler, adding
-// the icon again when the taskbar is re-created, and removing it when the
-// window is destroyed. Balloons and icon changes are not supported.
+// small icon and the tip, retrying a failed add on a timer of the window,
+// handing icon mouse events to a handler, adding the icon again when the
+// taskbar is re-created, and removing it when the window is destroyed.
+// Balloons and icon changes are not supported.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,8 @@
 
 #include <cstddef>
 #include <string_view>
+
+#include "shell/tray_icon.h"
 
 namespace pelomar {
 
@@ -23,14 +26,18 @@ public:
     virtual ~TrayMouseHandler() = default;
     // The mouse message the shell reported for the icon.
     virtual void handleTrayMouse(unsigned mouseMessage) = 0;
+    // The icon could not be added however long it was retried.
+    virtual void trayIconUnavailable() = 0;
 };
 
 class TrayIcon {
 public:
     using NotifyFunction = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
 
-    // The shell call is replaceable so that tests can watch it.
-    explicit TrayIcon(NotifyFunction notify = &Shell_NotifyIconA) : notify_(notify) {}
+    // The shell call and the retry pace are replaceable so that tests can
+    // watch and speed them.
+    explicit TrayIcon(NotifyFunction notify = &Shell_NotifyIconA, unsigned retryMs = kTrayRetryMs)
+        : notify_(notify), retryMs_(retryMs) {}
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
@@ -47,8 +54,12 @@ private:
     static LRESULT CALLBACK trayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void unsubclass();
+    // Adds the icon, or retries or gives up as the retry rule says.
+    void addIcon();
 
     NotifyFunction notify_;
+    unsigned retryMs_;
+    TrayRetry retry_;
     NOTIFYICONDATAA record_{};
     HWND window_ = nullptr;
     WNDPROC previousWindowProc_ = nullptr;

@@ -25,19 +25,47 @@ TEST_CASE("tray mouse messages: a left press toggles, a right release opens the 
     CHECK(onTrayMouse(0x204) == TrayAction::None);
 }
 
+TEST_CASE("a failed add is retried on a timer until it works or a minute has passed") {
+    using Next = TrayRetry::Next;
+    TrayRetry retry(3);
+    CHECK(retry.attempted(true) == Next::Done);
+    CHECK_FALSE(retry.retrying());
+    // The shell is still starting: two retries fail, the third works.
+    CHECK(retry.attempted(false) == Next::Retry);
+    CHECK(retry.retrying());
+    CHECK(retry.attempted(false) == Next::Retry);
+    CHECK(retry.attempted(false) == Next::Retry);
+    CHECK(retry.attempted(true) == Next::Done);
+    CHECK_FALSE(retry.retrying());
+    // It never comes: after the last retry the window is shown instead, once.
+    CHECK(retry.attempted(false) == Next::Retry);
+    CHECK(retry.attempted(false) == Next::Retry);
+    CHECK(retry.attempted(false) == Next::Retry);
+    CHECK(retry.attempted(false) == Next::GiveUp);
+    CHECK_FALSE(retry.retrying());
+    // A later failure (the taskbar re-created) starts a fresh round of retries.
+    CHECK(retry.attempted(false) == Next::Retry);
+    CHECK(TrayRetry().attempted(false) == Next::Retry);
+    CHECK(kTrayRetryMs * kTrayRetries == 60000);
+}
+
 TEST_CASE("the subclassed procedure sorts messages: destroy, icon callback, taskbar re-created") {
     const unsigned taskbar = 0xC0F3;  // registered messages lie in 0xC000..0xFFFF
-    CHECK(classifyTrayMessage(0x0002, taskbar, true) == TrayMessage::Destroy);
-    CHECK(classifyTrayMessage(0x0002, taskbar, false) == TrayMessage::Destroy);
-    CHECK(classifyTrayMessage(123456, taskbar, true) == TrayMessage::Mouse);
+    CHECK(classifyTrayMessage(0x0002, 0, taskbar, true) == TrayMessage::Destroy);
+    CHECK(classifyTrayMessage(0x0002, 0, taskbar, false) == TrayMessage::Destroy);
+    CHECK(classifyTrayMessage(123456, 0, taskbar, true) == TrayMessage::Mouse);
     // Without a handler the callback message is passed on like any other.
-    CHECK(classifyTrayMessage(123456, taskbar, false) == TrayMessage::PassOn);
-    CHECK(classifyTrayMessage(taskbar, taskbar, true) == TrayMessage::TaskbarCreated);
-    CHECK(classifyTrayMessage(taskbar, taskbar, false) == TrayMessage::TaskbarCreated);
+    CHECK(classifyTrayMessage(123456, 0, taskbar, false) == TrayMessage::PassOn);
+    CHECK(classifyTrayMessage(taskbar, 0, taskbar, true) == TrayMessage::TaskbarCreated);
+    CHECK(classifyTrayMessage(taskbar, 0, taskbar, false) == TrayMessage::TaskbarCreated);
     for (unsigned message : {0x0000u, 0x0001u, 0x0010u, 0x0082u, 0x0111u, 0x0201u, taskbar + 1})
-        CHECK(classifyTrayMessage(message, taskbar, true) == TrayMessage::PassOn);
+        CHECK(classifyTrayMessage(message, 0, taskbar, true) == TrayMessage::PassOn);
+    // The retry timer is ours by its id; other timers of the window are passed on.
+    CHECK(classifyTrayMessage(0x0113, kTrayRetryTimer, taskbar, true) == TrayMessage::RetryTimer);
+    CHECK(classifyTrayMessage(0x0113, kTrayRetryTimer + 1, taskbar, true) == TrayMessage::PassOn);
+    CHECK(classifyTrayMessage(0x0112, kTrayRetryTimer, taskbar, true) == TrayMessage::PassOn);
     // A failed registration (0) must not turn WM_NULL into a re-add.
-    CHECK(classifyTrayMessage(0x0000, 0, true) == TrayMessage::PassOn);
+    CHECK(classifyTrayMessage(0x0000, 0, 0, true) == TrayMessage::PassOn);
 }
 
 TEST_CASE("the tip fits the record's 128-byte field with its terminating zero") {

@@ -50,8 +50,31 @@ LRESULT CALLBACK ownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 struct Handler : TrayMouseHandler {
     std::vector<unsigned> messages;
+    int unavailable = 0;
     void handleTrayMouse(unsigned mouseMessage) override { messages.push_back(mouseMessage); }
+    void trayIconUnavailable() override { ++unavailable; }
 };
+
+// A shell that is still starting: it refuses the first gRefusals adds.
+int gRefusals = 0;
+int gAdds = 0;
+int gModifies = 0;
+BOOL WINAPI startingShell(DWORD message, PNOTIFYICONDATAA) {
+    if (message == NIM_MODIFY) ++gModifies;
+    if (message != NIM_ADD) return FALSE;
+    ++gAdds;
+    return gAdds > gRefusals;
+}
+
+// Handles the thread's messages (the retry timer's ticks) for a while.
+void pumpFor(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(1);
+    }
+}
 
 HWND makeWindow() {
     WNDCLASSEXW wc{};
@@ -176,4 +199,37 @@ TEST_CASE("a tray icon that goes before its window gives the window its own proc
     CHECK(handler.messages.empty());
     CHECK(gLog.back() == "callback passed on");
     DestroyWindow(hwnd);
+}
+
+TEST_CASE("an icon the shell refuses at first is retried on a timer; one never taken shows the window") {
+    Handler handler;
+    SUBCASE("taken at the fourth try: no more tries after it") {
+        gRefusals = 3;
+        gAdds = gModifies = 0;
+        HWND hwnd = makeWindow();
+        TrayIcon tray(&startingShell, 5);
+        tray.install(hwnd, kTrayTip, 0, &handler);
+        CHECK(gAdds == 1);
+        for (int i = 0; i < 400 && gAdds < 4; ++i) pumpFor(5);
+        CHECK(gAdds == 4);
+        CHECK(gModifies == 2);  // each failed retry asks whether a timed-out add worked after all
+        pumpFor(100);
+        CHECK(gAdds == 4);
+        CHECK(handler.unavailable == 0);
+        DestroyWindow(hwnd);
+    }
+    SUBCASE("never taken: given up after the last retry, and the handler told once") {
+        gRefusals = 1000;
+        gAdds = gModifies = 0;
+        HWND hwnd = makeWindow();
+        TrayIcon tray(&startingShell, 2);
+        tray.install(hwnd, kTrayTip, 0, &handler);
+        for (int i = 0; i < 1000 && handler.unavailable == 0; ++i) pumpFor(5);
+        CHECK(handler.unavailable == 1);
+        CHECK(gAdds == 1 + kTrayRetries);
+        pumpFor(100);
+        CHECK(gAdds == 1 + kTrayRetries);
+        CHECK(handler.unavailable == 1);
+        DestroyWindow(hwnd);
+    }
 }
