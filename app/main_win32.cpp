@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/command_line.h"
+#include "app/system_libraries_win32.h"
 #include "chart/symbol_chart.h"
 #include "media/assets.h"
 #include "media/sound_player.h"
@@ -126,8 +127,8 @@ constexpr int kExitNoMainWindow = 1;
 // them once the chart is decoded, so the user-interface thread finds them
 // there.
 void loadLibrariesForLater() {
-    LoadLibraryW(L"shell32.dll");
-    LoadLibraryW(L"winmm.dll");
+    loadSystemLibrary(L"shell32.dll");
+    loadSystemLibrary(L"winmm.dll");
 }
 
 bool filterMessage(MSG& msg) { return gProgram && gProgram->preTranslate(msg); }
@@ -289,6 +290,7 @@ void Program::endProgram() {
 }  // namespace pelomar
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    pelomar::restrictDllSearchToSystem();
     static pelomar::Program program;
     pelomar::gProgram = &program;
     return program.run(instance);

@@ -220,15 +220,17 @@ class Session:
         shutil.copy2(EXE, os.path.join(folder, "Pelomar.exe"))
         return folder
 
-    def launch(self, folder, args=(), lang=None, without_display=False):
+    def launch(self, folder, args=(), lang=None, without_display=False, dll_overrides=""):
         """Starts folder/Pelomar.exe with the given arguments (each passed as
         one argv entry; Wine quotes those with blanks). Without a display,
-        Wine can create no window."""
+        Wine can create no window; dll_overrides adds to WINEDLLOVERRIDES."""
         exe = os.path.join(folder, "Pelomar.exe")
         argv = [WINE, exe] + list(args)
         env = self.env(lang)
         if without_display:
             env.pop("DISPLAY", None)
+        if dll_overrides:
+            env["WINEDLLOVERRIDES"] += ";" + dll_overrides
         proc = subprocess.Popen(argv, cwd=folder, env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
         program = Program(self, proc, folder)

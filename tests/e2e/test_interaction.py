@@ -3,6 +3,7 @@ up its card beside the pointer, the card flips at the screen's edges and goes
 away on a right click, and a group caption reads its members one a second
 while the window keeps answering."""
 import os
+import shutil
 import sys
 import time
 import unittest
@@ -223,6 +224,27 @@ class InteractionTest(SessionTestCase):
                 if bad:
                     self.save(shot, "flick-%d-%d" % (a, b))
                 self.assertEqual(bad, 0, "the card shown is not card %d" % b)
+
+    def test_a_dll_left_beside_the_program_is_never_loaded(self):
+        planted = os.environ.get("PELOMAR_PLANTED_DLL", "")
+        if not os.path.isfile(planted):
+            self.skipTest("PELOMAR_PLANTED_DLL does not name the planted DLL")
+        folder = self.session.program_folder("planted")
+        shutil.copy2(planted, os.path.join(folder, "winmm.dll"))
+        # Windows would take a winmm.dll from the program's folder before its
+        # own; Wine does so when told to prefer native DLLs.
+        program = self.session.launch(folder, dll_overrides="winmm=n,b")
+        window = program.main_window(START_TIMEOUT)
+        self.assertIsNotNone(window, "main window did not appear")
+        self.program, self.window = program, window
+        self.origin = self.session.client_origin(window)
+        time.sleep(0.5)
+        px, py = self.point_at(inside(SYMBOLS[1]))  # a sound: WINMM is in use
+        self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+        time.sleep(1.0)
+        self.assertTrue(program.running())
+        self.assertFalse(os.path.exists(os.path.join(folder, "planted-dll-loaded.txt")),
+                         "the winmm.dll beside the program was loaded")
 
     def test_the_card_flips_left_and_up_near_the_screen_edges(self):
         self.start("flip")
