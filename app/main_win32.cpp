@@ -20,6 +20,7 @@
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
 #include "ui/card_window_win32.h"
+#include "ui/com_apartment_win32.h"
 #include "ui/group_reader.h"
 #include "ui/help_window_win32.h"
 #include "ui/main_window_rules.h"
@@ -146,8 +147,14 @@ int Program::run(HINSTANCE instance) {
         endProgram();
         return kExitNoMainWindow;
     }
-    runMainLoop();
-    endProgram();
+    {
+        // COM for the links (the shell) and the card pictures (the decoder),
+        // once for the whole run; made now that the window is up, so that
+        // start-up does not wait for OLE32.
+        const ComApartment com(ComApartment::Kind::SingleThreaded);
+        runMainLoop();
+        endProgram();
+    }
     return 0;
 }
 

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "ui/com_apartment_win32.h"
+
 namespace pelomar {
 namespace {
 
@@ -18,15 +20,6 @@ struct ComPtr {
     T** out() { return &p; }
     T* operator->() const { return p; }
 };
-
-void initialiseComOnThisThread() {
-    thread_local bool initialised = false;
-    if (initialised) return;
-    initialised = true;
-    // S_FALSE or RPC_E_CHANGED_MODE: COM is usable already. Left initialised
-    // for the life of the thread.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-}
 
 }  // namespace
 
@@ -94,7 +87,6 @@ HBITMAP createSection(UINT w, UINT h, int bitsPerPixel, const unsigned* palette,
 Picture decodePicture(AssetView bytes) {
     Picture picture;
     if (bytes.empty()) return picture;
-    initialiseComOnThisThread();
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(factory.out()))))
@@ -152,13 +144,14 @@ Picture decodePicture(AssetView bytes) {
 DWORD WINAPI BackgroundPicture::run(void* self) {
     auto* job = static_cast<BackgroundPicture*>(self);
     void (*const afterwards)() = job->afterwards_;
-    // The multithreaded apartment: nothing to pump, and the DIB section
-    // outlives it.
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    job->picture_ = decodePicture(job->bytes_);
-    // The job may be gone as soon as it is told: nothing of it is touched after.
-    SetEvent(job->decoded_);
-    CoUninitialize();
+    {
+        // The multithreaded apartment: nothing to pump, and the DIB section
+        // outlives it.
+        const ComApartment com(ComApartment::Kind::MultiThreaded);
+        job->picture_ = decodePicture(job->bytes_);
+        // The job may be gone as soon as it is told: nothing of it is touched after.
+        SetEvent(job->decoded_);
+    }
     if (afterwards) afterwards();
     return 0;
 }
@@ -167,7 +160,10 @@ BackgroundPicture::BackgroundPicture(AssetView bytes, void (*afterwards)()) : by
     decoded_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (decoded_) thread_ = CreateThread(nullptr, 0, &BackgroundPicture::run, this, 0, nullptr);
     if (thread_) return;
-    picture_ = decodePicture(bytes_);
+    {
+        const ComApartment com(ComApartment::Kind::SingleThreaded);
+        picture_ = decodePicture(bytes_);
+    }
     if (afterwards_) afterwards_();
 }
 

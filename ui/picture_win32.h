@@ -40,9 +40,8 @@ private:
     int height_ = 0;
 };
 
-// Empty when the bytes are not a picture the decoder takes. COM is
-// initialised on the calling thread the first time it needs it (an
-// apartment of its own unless the thread already joined one).
+// Empty when the bytes are not a picture the decoder takes, or when COM is
+// not initialised on the calling thread (see ComApartment).
 Picture decodePicture(AssetView bytes);
 
 // Decodes one picture on a thread of its own, so that start-up can go on

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "ui/com_apartment_win32.h"
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
 #include "ui/main_window_win32.h"
@@ -16,9 +17,9 @@ using namespace pelomar;
 
 namespace {
 
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~ComScope() { CoUninitialize(); }
+// The pictures need COM on the thread, as the program has it.
+struct ComScope : ComApartment {
+    ComScope() : ComApartment(Kind::SingleThreaded) {}
 };
 
 struct PointerEvent {

@@ -3,12 +3,15 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <initializer_list>
 #include <string>
 #include <utility>
 
 #include "media/assets.h"
 #include "settings/context_menu.h"
+#include "ui/com_apartment_win32.h"
 #include "ui/main_window_win32.h"
 #include "ui/picture_win32.h"
 #include "ui/text_win32.h"
@@ -56,7 +59,46 @@ TEST_CASE("texts are converted from code page 936 whatever the system's code pag
     CHECK_FALSE(wideToGbk(L"\u0127").empty());
 }
 
+TEST_CASE("COM on a thread: joined for the object's life, and only what succeeded is undone") {
+    // Each case on a thread of its own, whose COM state nothing else touched.
+    const auto onFreshThread = [](LPTHREAD_START_ROUTINE body) {
+        HANDLE thread = CreateThread(nullptr, 0, body, nullptr, 0, nullptr);
+        REQUIRE(thread);
+        WaitForSingleObject(thread, INFINITE);
+        DWORD failures = 1;
+        GetExitCodeThread(thread, &failures);
+        CloseHandle(thread);
+        return failures;
+    };
+    // The apartment is left once the object goes: joining again is a first join (S_OK).
+    CHECK(onFreshThread([](void*) -> DWORD {
+              DWORD failures = 0;
+              {
+                  const ComApartment com(ComApartment::Kind::SingleThreaded);
+                  failures += !com.usable();
+                  failures += CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_FALSE;  // inside it
+                  CoUninitialize();
+              }
+              failures += CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_OK;
+              CoUninitialize();
+              return failures;
+          }) == 0);
+    // A thread already in the multithreaded apartment stays there: nothing is undone.
+    CHECK(onFreshThread([](void*) -> DWORD {
+              DWORD failures = CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_OK;
+              {
+                  const ComApartment com(ComApartment::Kind::SingleThreaded);
+                  failures += !com.usable();
+              }
+              failures += CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_FALSE;  // still joined
+              CoUninitialize();
+              CoUninitialize();
+              return failures;
+          }) == 0);
+}
+
 TEST_CASE("the platform decoder reads every embedded picture") {
+    const ComApartment com(ComApartment::Kind::SingleThreaded);
     const Picture chart = decodePicture(chartPicture());
     CHECK(chart.width() == 530);
     CHECK(chart.height() == 459);
@@ -131,6 +173,7 @@ TEST_CASE("retained drawing: frames go into the copy and an erase brings back th
     handler.window = &window;
     REQUIRE(window.create(GetModuleHandleW(nullptr), &handler));
     ChartPanel& panel = window.panel();
+    const ComApartment com(ComApartment::Kind::SingleThreaded);
     const Picture chart = decodePicture(chartPicture());
     REQUIRE_FALSE(chart.empty());
     BackgroundPicture loader(chartPicture());  // decoded on a thread of its own
@@ -177,6 +220,7 @@ void blockAfterwards() {
 TEST_CASE("a picture decoded in the background is handed over while the work after it goes on") {
     gAfterwardsRelease = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     gAfterwardsDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const ComApartment com(ComApartment::Kind::SingleThreaded);
     const Picture chart = decodePicture(chartPicture());
     {
         BackgroundPicture loader(chartPicture(), &blockAfterwards);
