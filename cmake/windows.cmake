@@ -25,7 +25,7 @@ foreach(dll shell32 ole32 winmm)
     string(REGEX REPLACE "@[0-9]+" "" exports "${exports}")
   endif()
   set(def ${CMAKE_BINARY_DIR}/delayed/${dll}.def)
-  file(WRITE ${def} "${exports}")
+  file(CONFIGURE OUTPUT ${def} CONTENT "${exports}")  # rewritten only when it changes
   set(lib ${CMAKE_BINARY_DIR}/delayed/lib${dll}_delayed.a)
   add_custom_command(OUTPUT ${lib}
                      COMMAND ${PELOMAR_DLLTOOL} --kill-at --input-def ${def} --output-delaylib ${lib}
@@ -41,14 +41,19 @@ target_link_libraries(pelomar_win32 PUBLIC pelomar_core ${PELOMAR_DELAYED_LIBS} 
 target_compile_definitions(pelomar_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 set(PELOMAR_ICON ${PELOMAR_ASSET_DIR}/app.ico)
+set(PELOMAR_MANIFEST ${CMAKE_BINARY_DIR}/generated/pelomar.manifest)
+configure_file(${CMAKE_SOURCE_DIR}/app/pelomar.manifest.in ${PELOMAR_MANIFEST} @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/app/pelomar.rc.in ${CMAKE_BINARY_DIR}/generated/pelomar.rc @ONLY)
-set_source_files_properties(${CMAKE_BINARY_DIR}/generated/pelomar.rc PROPERTIES OBJECT_DEPENDS "${PELOMAR_ICON}")
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/pelomar.rc PROPERTIES OBJECT_DEPENDS
+                            "${PELOMAR_ICON};${PELOMAR_MANIFEST}")
 
 add_executable(Pelomar WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp ${CMAKE_BINARY_DIR}/generated/pelomar.rc)
 target_link_libraries(Pelomar PRIVATE pelomar_win32)
 
 foreach(target Pelomar)
-  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+  # No link time in the header: the same sources give the same bytes.
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s
+                      -Wl,--no-insert-timestamp)
 endforeach()
 foreach(target pelomar_core pelomar_win32 Pelomar)
   target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)

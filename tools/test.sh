@@ -2,7 +2,7 @@
 # Builds the three configurations and runs every test: the host suite with
 # sanitizers, the fuzz smoke runs, the media checks, the Windows suite and
 # the end-to-end tests under Wine (once with code page 936, once without),
-# and the import check of both executables.
+# the import check of both executables, and the release archives.
 set -eu
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -38,4 +38,9 @@ echo "== Windows tests, code page 936 (LANG=zh_CN.UTF-8)"
 LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 ctest --preset win64 || status=1
 echo "== Windows tests, another code page (LANG=C.UTF-8)"
 LANG=C.UTF-8 LC_ALL=C.UTF-8 ctest --preset win64 || status=1
+echo "== Release archives"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win64/CMakeCache.txt)
+{ tools/release.sh &&
+  /usr/bin/python3 tests/release/check_release.py dist "$version" win64=build/win64/Pelomar.exe \
+    win32=build/win32/Pelomar.exe; } || status=1
 exit $status

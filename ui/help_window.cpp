@@ -1,5 +1,7 @@
 #include "ui/help_window.h"
 
+#include "pelomar_version.h"
+
 namespace pelomar {
 namespace {
 
@@ -33,7 +35,7 @@ constexpr std::array<HelpRow, kHelpRowCount> kRows = {{
     {"\xB5\xB1\xC7\xB0\xB5\xC4\xC8\xED\xBC\xFE\xC3\xFB\xB3\xC6\xBC\xB0\xB0\xE6\xB1\xBE\xBA\xC5\xA3\xBA",  // 当前的软件名称及版本号：
      {8, 360, 152, kRowHeight},
      {159, 360, 169, kRowHeight},
-     {"Pelomar(Vok) v1.1", LinkKind::Web, "https://www.example.com/pelomar/", ""}},
+     {"Pelomar(Vok) v" PELOMAR_VERSION, LinkKind::Web, "https://www.example.com/pelomar/", ""}},
 }};
 
 }  // namespace

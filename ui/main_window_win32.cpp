@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "media/assets.h"
+#include "pelomar_version.h"
 #include "ui/colour_win32.h"
 #include "ui/main_window_rules.h"
 #include "ui/text_win32.h"
@@ -18,7 +19,7 @@ namespace {
 
 const wchar_t kMainClass[] = L"PelomarMainWindow";
 const wchar_t kPanelClass[] = L"PelomarChartPanel";
-constexpr std::string_view kTitle = "Pelomar(Vok) 1.1 - \xD3\xD2\xBC\xFC\xC9\xE8\xD6\xC3";  // Pelomar(Vok) 1.1 - 右键设置
+constexpr std::string_view kTitle = "Pelomar(Vok) " PELOMAR_VERSION " - \xD3\xD2\xBC\xFC\xC9\xE8\xD6\xC3";  // 右键设置
 constexpr int kPenWidth = 5;
 
 void unite(RECT& acc, const RECT& r) {

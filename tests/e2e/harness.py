@@ -21,13 +21,23 @@ WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 SCREEN = (1024, 768)
 CHART_SIZE = (530, 459)
-MAIN_TITLE = "Pelomar(Vok) 1.1 - 右键设置"
 HIDDEN = "隐藏"
-MAIN_TITLE_PATTERN = "^" + re.escape(MAIN_TITLE) + "$"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 RUN_VALUE = "Pelomar(Vok)"
 
 SOURCE_DIR = os.environ.get("PELOMAR_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+
+
+def _version():
+    """major.minor of the project version in CMakeLists.txt, the one place it is kept."""
+    with open(os.path.join(SOURCE_DIR, "CMakeLists.txt"), encoding="utf-8") as f:
+        m = re.search(r"project\(Pelomar VERSION (\d+)\.(\d+)", f.read())
+    return "%s.%s" % m.groups()
+
+
+VERSION = _version()
+MAIN_TITLE = "Pelomar(Vok) %s - 右键设置" % VERSION
+MAIN_TITLE_PATTERN = "^" + re.escape(MAIN_TITLE) + "$"
 EXE = os.environ.get("PELOMAR_EXE", "")
 LAUNCHER = os.environ.get("PELOMAR_LAUNCH", "")
 WORK_DIR = os.environ.get("PELOMAR_E2E_DIR", os.path.join(tempfile.gettempdir(), "pelomar-e2e"))

@@ -5,6 +5,7 @@
 
 #include "gbk_text.h"
 #include "ui/help_text.h"
+#include "pelomar_version.h"
 #include "ui/help_window.h"
 #include "ui/link_field.h"
 
@@ -78,7 +79,7 @@ TEST_CASE("the about window's rows: captions, kinds, targets, all inside the cli
         }
         CHECK(row.linkBox.left >= row.captionBox.left + row.captionBox.width - 1);
     }
-    CHECK(helpRows()[5].link.text == "Pelomar(Vok) v1.1");
+    CHECK(helpRows()[5].link.text == "Pelomar(Vok) v" PELOMAR_VERSION);
     CHECK(linkTarget(helpRows()[2].link) == "mailto:lin@example.com");
     // The two searches look for what their fields show.
     CHECK(percentDecoded(linkTarget(helpRows()[0].link)).ends_with("?q=" + gbkToUtf8(helpRows()[0].link.text)));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/com_apartment_win32.h"
+#include "pelomar_version.h"
 #include "ui/help_window.h"
 #include "ui/help_window_win32.h"
 
@@ -120,7 +121,7 @@ TEST_CASE("the about window: frame, place, size, fields and fonts") {
     }
     wchar_t text[64] = {};
     GetWindowTextW(fields[12], text, 64);
-    CHECK(std::wstring(text) == L"Pelomar(Vok) v1.1");
+    CHECK(std::wstring(text) == L"Pelomar(Vok) v" + std::wstring(PELOMAR_VERSION, PELOMAR_VERSION + sizeof PELOMAR_VERSION - 1));
     GetWindowTextW(fields[1], text, 64);
     CHECK(std::wstring(text) == L"\u5F00\u53D1\uFF1A");  // 开发：
 

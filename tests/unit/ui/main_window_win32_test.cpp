@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "media/assets.h"
+#include "pelomar_version.h"
 #include "settings/context_menu.h"
 #include "ui/com_apartment_win32.h"
 #include "ui/main_window_win32.h"
@@ -125,7 +126,7 @@ TEST_CASE("the main window: title, frame, fit, icon and close") {
 
     wchar_t title[128] = {};
     GetWindowTextW(window.hwnd(), title, 128);
-    CHECK(std::wstring(title) == L"Pelomar(Vok) 1.1 - \u53F3\u952E\u8BBE\u7F6E");  // 右键设置
+    CHECK(std::wstring(title) == L"Pelomar(Vok) " + gbkToWide(PELOMAR_VERSION) + L" - \u53F3\u952E\u8BBE\u7F6E");  // 右键设置
 
     const LONG style = GetWindowLongW(window.hwnd(), GWL_STYLE);
     CHECK((style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN)) ==
