@@ -175,10 +175,10 @@ class TextWrap(unittest.TestCase):
         import text
         width = cards.W - 1 - 2 * cards.MARGIN - 17
         for sym in content.load():
-            lines = text.wrap(sym.articulation, cards.PARA_SIZE, width)
+            lines = text.wrap(sym.articulation, cards.PARA_SIZE, width, cards.PARA_LATIN_SIZE)
             self.assertEqual("".join(lines).replace(" ", ""), sym.articulation.replace(" ", ""))
             for line in lines:
-                self.assertLessEqual(text.width(line, cards.PARA_SIZE), width)
+                self.assertLessEqual(text.width(line, cards.PARA_SIZE, latin_size=cards.PARA_LATIN_SIZE), width)
                 self.assertNotIn(line[0], text.NO_LINE_START, "symbol %d: %r" % (sym.no, line))
                 self.assertNotIn(line[-1], text.NO_LINE_END, "symbol %d: %r" % (sym.no, line))
 
