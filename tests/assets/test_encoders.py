@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Tests of the media generator's own pieces (tools/assets): the GIF87a LZW
 encoder, the WAV and ICO writers, the sample quantiser, the sound timing plan,
-the FFT, filters and spectrum figures, and the text wrap.
+silence mask and held noise, the FFT, filters and spectrum figures, and the
+text wrap.
 
     /usr/bin/python3 tests/assets/test_encoders.py
 
@@ -222,6 +223,76 @@ class Quantiser(unittest.TestCase):
         wide = struct.unpack("<400h", pcm.quantise(signal, 16, [False] * 400, seed=2))
         self.assertEqual(set(wide[0::2]), {32767})
         self.assertLessEqual(max(wide[1::2]), -32767)
+
+
+class SoundShaping(unittest.TestCase):
+    def test_silence_mask_follows_exact_zeros_with_a_guard(self):
+        import sounds
+        ms = sounds.WORK_RATE // 1000
+        work = [0.0] * (100 * ms) + [0.2] * (50 * ms) + [0.0] * (100 * ms)
+        guard = sounds.SILENCE_GUARD_MS
+        for rate in (11025, 22050):
+            count = int(300 * rate / 1000)
+            mask = sounds.silence_mask(work, rate, count)
+            for j, quiet in enumerate(mask):
+                t = j * 1000.0 / rate
+                near = 100 - guard - 0.5 <= t <= 150 + guard + 0.5
+                if not (99 - guard < t < 101 - guard or 149 + guard < t < 151 + guard):
+                    self.assertEqual(quiet, not near, "%d Hz, %.2f ms" % (rate, t))
+
+    def test_held_noise_keeps_the_spectrum_and_the_length(self):
+        import dsp
+        import sounds
+        rng = random.Random(8)
+        hiss = dsp.biquad([rng.uniform(-1, 1) for _ in range(6000)],
+                          dsp.highpass(4000, sounds.WORK_RATE))
+        held = sounds._hold(hiss, 15000, 3, (20, 40))
+        self.assertEqual(len(held), 15000)
+        self.assertEqual(held, sounds._hold(hiss, 15000, 3, (20, 40)))
+        c_in = dsp.centroid(*dsp.power_spectrum(hiss, sounds.WORK_RATE))
+        c_out = dsp.centroid(*dsp.power_spectrum(held, sounds.WORK_RATE))
+        self.assertAlmostEqual(c_out / c_in, 1.0, delta=0.08)
+        # It rises from silence and is steady in the middle.
+        self.assertLess(max(abs(v) for v in held[:20]), 0.1 * max(abs(v) for v in held[3000:12000]))
+        quarters = [sum(v * v for v in held[a:a + 2000]) for a in (3000, 5000, 7000, 9000)]
+        self.assertLess(max(quarters) / min(quarters), 1.5)
+
+
+class ReportFigures(unittest.TestCase):
+    def test_noise_figures_match_theory_for_rounding_and_dither(self):
+        # Rounding leaves an error of 1/sqrt(12) step that is a function of
+        # the signal; TPDF dither of +-1 step makes it 1/2 step of noise
+        # that is not.
+        import content
+        import soundreport
+        sym = content.load()[0]  # 8-bit
+        n = 11025
+        signal = [0.3 * math.exp(-i / 2000.0) * math.sin(i * 0.37) for i in range(n)]
+        silent = [i >= 9000 for i in range(n)]
+        signal[9000:] = [1e-6] * (n - 9000)  # resampler ringing in a pause
+        f = soundreport.noise_figures(sym, dict(signal=signal, silent=silent))
+        self.assertAlmostEqual(f["rounding"]["sounding"], 20 * math.log10(12 ** -0.5 / 128), delta=0.5)
+        self.assertAlmostEqual(f["dither"]["sounding"], 20 * math.log10(0.5 / 128), delta=0.5)
+        self.assertGreater(f["rounding"]["tied"], 0.95)
+        self.assertLess(f["dither"]["tied"], 0.05)
+        for way in ("dither", "shaped"):
+            self.assertEqual((f[way]["silent_samples"], f[way]["silent_off"]), (2025, 0))
+
+    def test_stretches_part_at_20_ms_of_silence(self):
+        import soundreport
+        rate = 1000  # one sample per ms
+        s = [0.5] * 50 + [0.0] * 19 + [0.5] * 30 + [0.0] * 21 + [0.5] * 10 + [0.0] * 5
+        self.assertEqual(soundreport.stretches(s, rate), [(0, 98), (120, 129)])
+
+    def test_repeat_tells_stretched_noise_from_fresh_noise(self):
+        import soundreport
+        rng = random.Random(12)
+        rate = 11025
+        fresh = [rng.uniform(-1, 1) for _ in range(rate)]
+        piece = fresh[:rate // 50]  # 20 ms, over and over
+        repeated = (piece * 60)[:rate]
+        self.assertLess(soundreport._repeat(fresh, rate), 0.1)
+        self.assertGreater(soundreport._repeat(repeated, rate), 0.8)
 
 
 class SignalPieces(unittest.TestCase):
