@@ -59,9 +59,9 @@ def power_spectrum(samples, rate):
     n = 1
     while n < max(2, len(samples)):
         n *= 2
-    spec = fft(list(samples) + [0.0] * (n - len(samples)))
-    power = ([abs(spec[0]) ** 2 / n] + [2 * abs(v) ** 2 / n for v in spec[1:n // 2]]
-             + [abs(spec[n // 2]) ** 2 / n])
+    spectrum = fft(list(samples) + [0.0] * (n - len(samples)))
+    power = ([abs(spectrum[0]) ** 2 / n] + [2 * abs(v) ** 2 / n for v in spectrum[1:n // 2]]
+             + [abs(spectrum[n // 2]) ** 2 / n])
     return power, rate / float(n)
 
 

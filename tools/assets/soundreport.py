@@ -93,8 +93,8 @@ def _repeat(s, rate):
     n = 1
     while n < 2 * len(s):
         n *= 2
-    spec = dsp.fft(s + [0.0] * (n - len(s)))
-    ac = dsp.fft([abs(v) ** 2 for v in spec], inverse=True)
+    spectrum = dsp.fft(s + [0.0] * (n - len(s)))
+    ac = dsp.fft([abs(v) ** 2 for v in spectrum], inverse=True)
     zero = ac[0].real
     lags = range(rate // 200, rate // 25 + 1)
     return max(ac[k].real / zero for k in lags) if zero > 0 else 0.0

@@ -212,20 +212,20 @@ def _hold(unit, length, seed, envelope):
     count = 0
     for f, r in zip(frames, rms):
         if r >= 0.5 * top:
-            spec = dsp.fft([a * b for a, b in zip(f, win)])
+            spectrum = dsp.fft([a * b for a, b in zip(f, win)])
             for k in range(n // 2 + 1):
-                power[k] += abs(spec[k]) ** 2
+                power[k] += abs(spectrum[k]) ** 2
             count += 1
     mag = [math.sqrt(p / count) for p in power]
     mag[0] = mag[n // 2] = 0.0
     noise = dsp.Noise(seed)
     out = [0.0] * (length + 2 * n)
     for start in range(0, length + n, hop):
-        spec = [0j] * n
+        spectrum = [0j] * n
         for k in range(1, n // 2):
-            spec[k] = mag[k] * cmath.exp(2j * math.pi * noise.uniform())
-            spec[n - k] = spec[k].conjugate()
-        frame = dsp.fft(spec, inverse=True)
+            spectrum[k] = mag[k] * cmath.exp(2j * math.pi * noise.uniform())
+            spectrum[n - k] = spectrum[k].conjugate()
+        frame = dsp.fft(spectrum, inverse=True)
         for i in range(n):
             out[start + i] += frame[i].real * win[i]
     out = out[n:n + length]
