@@ -5,9 +5,10 @@
 
 Every sound, card and picture is read and checked against the sizes and
 formats the program relies on: WAV chunk layout and sample formats, exact
-byte counts, GIF87a structure and dimensions, the icon's images, and that no
-two sounds or cards are the same. A second group of cases damages copies of
-real files and makes sure each damage is caught.
+byte counts, sounds that end in exact silence, GIF87a structure and
+dimensions, the icon's images, and that no two sounds or cards are the same.
+A second group of cases damages copies of real files and makes sure each
+damage is caught.
 
 Prints every failure and ends with the line "N passed, M failed"; the exit
 status is 0 only when nothing failed.
@@ -45,6 +46,7 @@ SIZES = {
 WIDE = {2, 10, 11, 21, 22}  # 16-bit 22050 Hz; the rest are 8-bit 11025 Hz
 PICTURES = {"chart.gif": (530, 459, 41082), "logo.gif": (350, 195, 21312),
             "portrait.gif": (150, 150, 20102)}
+CLOSING_SILENCE_MS = 20
 CARD_W, CARD_H = 300, 304
 ICON_SIZES = [16, 24, 32, 48]
 GLYPHS = ("p t k f θ s ʃ h tʃ ts tr b d g v ð z ʒ r dʒ dz dr j w m n ŋ l "
@@ -111,6 +113,11 @@ def wav_problems(data, n):
         quiet = b"\x80" if bits == 8 else b"\x00"
         if samples.count(quiet) == len(samples):
             p.append("all samples are silent")
+        # Every sound ends in silence, and silence is exactly the zero level:
+        # no dither noise, no offset.
+        tail = samples[-(rate * bits // 8 * CLOSING_SILENCE_MS // 1000):]
+        if tail.count(quiet) != len(tail):
+            p.append("the last %d ms are not all at the zero level" % CLOSING_SILENCE_MS)
     return p
 
 
@@ -304,6 +311,7 @@ def check_damage(root, res):
     assets = os.path.join(root, "media", "assets")
     try:
         wav1 = read(os.path.join(assets, "sound", "01.wav"))
+        wav2 = read(os.path.join(assets, "sound", "02.wav"))
         wav20 = read(os.path.join(assets, "sound", "20.wav"))
         card = read(os.path.join(assets, "card", "01.gif"))
         ico = read(os.path.join(assets, "app.ico"))
@@ -321,6 +329,9 @@ def check_damage(root, res):
         ("pad byte missing", 20, wav20[:pad] + wav20[pad + 1:] + b"\x00"),
         ("LIST renamed", 1, wav1.replace(b"LIST", b"JUNK")),
         ("silent samples", 1, wav1[:44] + b"\x80" * SIZES[1][1] + wav1[44 + SIZES[1][1]:]),
+        ("noise in the closing silence", 1, wav1[:44 + SIZES[1][1] - 5] + b"\x81" + wav1[44 + SIZES[1][1] - 4:]),
+        ("16-bit closing silence off zero", 2,
+         wav2[:44 + SIZES[2][1] - 2] + b"\xff\xff" + wav2[44 + SIZES[2][1]:]),
     ]
     for name, n, data in wav_cases:
         res.case("damaged sound caught: " + name, [] if wav_problems(data, n) else ["not noticed"])

@@ -1,6 +1,8 @@
 #!/usr/bin/python3
-"""Tests of the media generator's own writers (tools/assets): the GIF87a LZW
-encoder, the WAV and ICO writers, the sound timing plan and the text wrap.
+"""Tests of the media generator's own pieces (tools/assets): the GIF87a LZW
+encoder, the WAV and ICO writers, the sample quantiser, the sound timing plan,
+silence mask and held noise, the FFT, filters and spectrum figures, and the
+text wrap.
 
     /usr/bin/python3 tests/assets/test_encoders.py
 
@@ -8,6 +10,7 @@ Ends with the line "N passed, M failed"; exit status 0 only when all pass.
 """
 
 import io
+import math
 import os
 import random
 import shutil
@@ -168,6 +171,175 @@ class SoundPlan(unittest.TestCase):
                     self.assertTrue(lo <= gap <= hi, "symbol %d gap %.0f" % (sym.no, gap))
 
 
+class Quantiser(unittest.TestCase):
+    def test_silence_stays_at_the_zero_level_and_sound_within_a_step_and_a_half(self):
+        import pcm
+        rng = random.Random(4)
+        signal = [rng.uniform(-0.5, 0.5) * rng.random() ** 4 for _ in range(4000)]
+        silent = [800 <= i < 1600 or i >= 3500 for i in range(len(signal))]
+        for bits, zero, scale in ((8, 128, 128), (16, 0, 32768)):
+            data = pcm.quantise(signal, bits, silent, seed=9)
+            if bits == 8:
+                codes = list(data)
+            else:
+                codes = list(struct.unpack("<%dh" % len(signal), data))
+            self.assertEqual(len(codes), len(signal))
+            for v, q, c in zip(signal, silent, codes):
+                if q:
+                    self.assertEqual(c, zero)
+                else:
+                    self.assertLess(abs((c - zero) - v * scale), 1.5)
+
+    def test_same_seed_same_bytes_other_seed_other_noise(self):
+        import pcm
+        signal = [0.3 * math.sin(i / 7.0) for i in range(3000)]
+        silent = [False] * len(signal)
+        first = pcm.quantise(signal, 8, silent, seed=5)
+        self.assertEqual(first, pcm.quantise(signal, 8, silent, seed=5))
+        self.assertNotEqual(first, pcm.quantise(signal, 8, silent, seed=6))
+
+    def test_dither_keeps_a_signal_smaller_than_a_step_and_is_not_tied_to_it(self):
+        # A sine of 0.4 steps rounds away to nothing; with dither it stays
+        # in the average, and the error no longer depends on the signal.
+        import pcm
+        n = 20000
+        signal = [0.4 / 128 * math.sin(2 * math.pi * i / 50.0) for i in range(n)]
+        silent = [False] * n
+        plain = pcm.quantise(signal, 8, silent, seed=1, dither=False)
+        self.assertEqual(set(plain), {128})
+        codes = [c - 128 for c in pcm.quantise(signal, 8, silent, seed=1)]
+        gain = sum(c * v * 128 for c, v in zip(codes, signal)) / sum((v * 128) ** 2 for v in signal)
+        self.assertAlmostEqual(gain, 1.0, delta=0.1)
+        for lo in (-0.4, -0.1, 0.2):  # mean error where the signal is near lo steps
+            errs = [c - v * 128 for c, v in zip(codes, signal) if lo <= v * 128 < lo + 0.1]
+            self.assertLess(abs(sum(errs) / len(errs)), 0.05, "signal near %.1f steps" % lo)
+
+    def test_full_scale_is_held_not_wrapped(self):
+        import pcm
+        signal = [1.0, -1.0] * 200
+        data = pcm.quantise(signal, 8, [False] * 400, seed=2)
+        self.assertEqual(set(data[0::2]), {255})
+        self.assertEqual(set(data[1::2]), {0, 1})
+        wide = struct.unpack("<400h", pcm.quantise(signal, 16, [False] * 400, seed=2))
+        self.assertEqual(set(wide[0::2]), {32767})
+        self.assertLessEqual(max(wide[1::2]), -32767)
+
+
+class SoundShaping(unittest.TestCase):
+    def test_silence_mask_follows_exact_zeros_with_a_guard(self):
+        import sounds
+        ms = sounds.WORK_RATE // 1000
+        work = [0.0] * (100 * ms) + [0.2] * (50 * ms) + [0.0] * (100 * ms)
+        guard = sounds.SILENCE_GUARD_MS
+        for rate in (11025, 22050):
+            count = int(300 * rate / 1000)
+            mask = sounds.silence_mask(work, rate, count)
+            for j, quiet in enumerate(mask):
+                t = j * 1000.0 / rate
+                near = 100 - guard - 0.5 <= t <= 150 + guard + 0.5
+                if not (99 - guard < t < 101 - guard or 149 + guard < t < 151 + guard):
+                    self.assertEqual(quiet, not near, "%d Hz, %.2f ms" % (rate, t))
+
+    def test_held_noise_keeps_the_spectrum_and_the_length(self):
+        import dsp
+        import sounds
+        rng = random.Random(8)
+        hiss = dsp.biquad([rng.uniform(-1, 1) for _ in range(6000)],
+                          dsp.highpass(4000, sounds.WORK_RATE))
+        held = sounds._hold(hiss, 15000, 3, (20, 40))
+        self.assertEqual(len(held), 15000)
+        self.assertEqual(held, sounds._hold(hiss, 15000, 3, (20, 40)))
+        c_in = dsp.centroid(*dsp.power_spectrum(hiss, sounds.WORK_RATE))
+        c_out = dsp.centroid(*dsp.power_spectrum(held, sounds.WORK_RATE))
+        self.assertAlmostEqual(c_out / c_in, 1.0, delta=0.08)
+        # It rises from silence and is steady in the middle.
+        self.assertLess(max(abs(v) for v in held[:20]), 0.1 * max(abs(v) for v in held[3000:12000]))
+        quarters = [sum(v * v for v in held[a:a + 2000]) for a in (3000, 5000, 7000, 9000)]
+        self.assertLess(max(quarters) / min(quarters), 1.5)
+
+
+class ReportFigures(unittest.TestCase):
+    def test_noise_figures_match_theory_for_rounding_and_dither(self):
+        # Rounding leaves an error of 1/sqrt(12) step that is a function of
+        # the signal; TPDF dither of +-1 step makes it 1/2 step of noise
+        # that is not.
+        import content
+        import soundreport
+        sym = content.load()[0]  # 8-bit
+        n = 11025
+        signal = [0.3 * math.exp(-i / 2000.0) * math.sin(i * 0.37) for i in range(n)]
+        silent = [i >= 9000 for i in range(n)]
+        signal[9000:] = [1e-6] * (n - 9000)  # resampler ringing in a pause
+        f = soundreport.noise_figures(sym, dict(signal=signal, silent=silent))
+        self.assertAlmostEqual(f["rounding"]["sounding"], 20 * math.log10(12 ** -0.5 / 128), delta=0.5)
+        self.assertAlmostEqual(f["dither"]["sounding"], 20 * math.log10(0.5 / 128), delta=0.5)
+        self.assertGreater(f["rounding"]["tied"], 0.95)
+        self.assertLess(f["dither"]["tied"], 0.05)
+        for way in ("dither", "shaped"):
+            self.assertEqual((f[way]["silent_samples"], f[way]["silent_off"]), (2025, 0))
+
+    def test_stretches_part_at_20_ms_of_silence(self):
+        import soundreport
+        rate = 1000  # one sample per ms
+        s = [0.5] * 50 + [0.0] * 19 + [0.5] * 30 + [0.0] * 21 + [0.5] * 10 + [0.0] * 5
+        self.assertEqual(soundreport.stretches(s, rate), [(0, 98), (120, 129)])
+
+    def test_repeat_tells_stretched_noise_from_fresh_noise(self):
+        import soundreport
+        rng = random.Random(12)
+        rate = 11025
+        fresh = [rng.uniform(-1, 1) for _ in range(rate)]
+        piece = fresh[:rate // 50]  # 20 ms, over and over
+        repeated = (piece * 60)[:rate]
+        self.assertLess(soundreport._repeat(fresh, rate), 0.1)
+        self.assertGreater(soundreport._repeat(repeated, rate), 0.8)
+
+
+class SignalPieces(unittest.TestCase):
+    def test_fft_matches_the_direct_transform(self):
+        import cmath
+        import dsp
+        rng = random.Random(6)
+        for n in (1, 2, 8, 64):
+            x = [complex(rng.uniform(-1, 1), rng.uniform(-1, 1)) for _ in range(n)]
+            direct = [sum(x[t] * cmath.exp(-2j * math.pi * k * t / n) for t in range(n)) for k in range(n)]
+            fast = dsp.fft(x)
+            self.assertLess(max(abs(a - b) for a, b in zip(fast, direct)), 1e-9)
+            self.assertLess(max(abs(a - b) for a, b in zip(dsp.fft(fast, inverse=True), x)), 1e-12)
+
+    def test_spectrum_figures_of_tones(self):
+        import dsp
+        rate = 11025
+        tone = [math.sin(2 * math.pi * 1000 * i / rate) for i in range(3000)]
+        low = [math.sin(2 * math.pi * 200 * i / rate) for i in range(3000)]
+        power, bin_hz = dsp.power_spectrum(tone, rate)
+        self.assertAlmostEqual(sum(power), sum(v * v for v in tone), places=6)
+        self.assertAlmostEqual(dsp.centroid(power, bin_hz), 1000, delta=15)
+        self.assertLess(dsp.share_below(power, bin_hz, 500), 0.01)
+        mix = [a + 0.5 * b for a, b in zip(tone, low)]
+        self.assertAlmostEqual(dsp.share_below(*dsp.power_spectrum(mix, rate), 500), 0.2, delta=0.01)
+
+    def test_filters_act_on_the_frequencies_they_name(self):
+        import dsp
+        rate = 22050
+
+        def gain_db(coeffs, hz):
+            x = [math.sin(2 * math.pi * hz * i / rate) for i in range(8000)]
+            y = dsp.biquad(x, coeffs)[4000:]
+            return 20 * math.log10(math.sqrt(sum(v * v for v in y) / sum(v * v for v in x[4000:])))
+
+        cases = [  # name, filter, (hz, expected dB), ...
+            ("high-pass 300", dsp.highpass(300, rate), [(60, -28), (300, -3), (3000, 0)]),
+            ("low-pass 1000", dsp.lowpass(1000, rate), [(100, 0), (1000, -3), (3000, -20)]),
+            ("low shelf -10", dsp.shelf(3000, rate, -10, high=False), [(100, -10), (9000, 0)]),
+            ("high shelf +6", dsp.shelf(4000, rate, 6), [(100, 0), (10000, 6)]),
+            ("peak +8", dsp.peak(2500, rate, 8, 1.0), [(100, 0), (2500, 8), (10000, 0)]),
+        ]
+        for name, coeffs, points in cases:
+            for hz, want in points:
+                self.assertAlmostEqual(gain_db(coeffs, hz), want, delta=1.0, msg="%s at %d Hz" % (name, hz))
+
+
 class TextWrap(unittest.TestCase):
     def test_card_paragraphs_wrap_within_width_without_bad_breaks(self):
         import cards
@@ -175,10 +347,10 @@ class TextWrap(unittest.TestCase):
         import text
         width = cards.W - 1 - 2 * cards.MARGIN - 17
         for sym in content.load():
-            lines = text.wrap(sym.articulation, cards.PARA_SIZE, width)
+            lines = text.wrap(sym.articulation, cards.PARA_SIZE, width, cards.PARA_LATIN_SIZE)
             self.assertEqual("".join(lines).replace(" ", ""), sym.articulation.replace(" ", ""))
             for line in lines:
-                self.assertLessEqual(text.width(line, cards.PARA_SIZE), width)
+                self.assertLessEqual(text.width(line, cards.PARA_SIZE, latin_size=cards.PARA_LATIN_SIZE), width)
                 self.assertNotIn(line[0], text.NO_LINE_START, "symbol %d: %r" % (sym.no, line))
                 self.assertNotIn(line[-1], text.NO_LINE_END, "symbol %d: %r" % (sym.no, line))
 

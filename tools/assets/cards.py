@@ -27,6 +27,10 @@ PANEL_BOTTOM = 297
 MARGIN = 10
 PARA_SIZE = 14
 PARA_LINE = 21
+# IPA and Latin letters in the paragraph: at 14 px DejaVu's lowercase is
+# about half as tall as a Chinese character and "x" reads as a times sign;
+# at 16 px its x-height is two thirds of the Chinese and its ascenders match.
+PARA_LATIN_SIZE = 16
 TABS = ("发音规则", "举例学习", "对比学习")
 
 
@@ -94,14 +98,15 @@ def _tabs(d):
 
 def _paragraph(d, sym):
     left, right = MARGIN + 9, W - 1 - MARGIN - 8
-    lines = text.wrap(sym.articulation, PARA_SIZE, right - left)
+    lines = text.wrap(sym.articulation, PARA_SIZE, right - left, PARA_LATIN_SIZE)
     top = TABS_BOTTOM + 8
     bottom_room = PANEL_BOTTOM - 4
     if top + len(lines) * PARA_LINE > bottom_room:
         raise CardError("symbol %d: the description needs %d lines, only %d fit"
                         % (sym.no, len(lines), (bottom_room - top) // PARA_LINE))
     for i, line in enumerate(lines):
-        text.draw(d, (left, top + (i + 1) * PARA_LINE - 5), line, PARA_SIZE, INK)
+        text.draw(d, (left, top + (i + 1) * PARA_LINE - 5), line, PARA_SIZE, INK,
+                  latin_size=PARA_LATIN_SIZE)
 
 
 def render(sym):

@@ -11,6 +11,9 @@ KINDS = {"plosive", "affricate", "cluster", "fricative", "nasal", "lateral",
 # Entries recorded at 22050 Hz, 16 bits; all others are 8-bit 11025 Hz.
 WIDE_ENTRIES = {2, 10, 11, 21, 22}
 
+# The chart's voiceless consonants (its 清辅音 rows) are symbols 1 to 11.
+LAST_VOICELESS = 11
+
 # symbol: (WAV file bytes, data chunk bytes, card GIF bytes)
 SIZES = {
     1: (11902, 11784, 8863), 2: (96116, 95998, 8349), 3: (13438, 13320, 8188),
@@ -50,6 +53,10 @@ class Symbol:
     espeak: str         # espeak-ng phoneme input, without the [[ ]]
     letters: list       # [(letter group, example word), ...]
     articulation: str   # Chinese description of how the sound is made
+
+    @property
+    def voiceless(self):
+        return self.no <= LAST_VOICELESS
 
     @property
     def wide(self):

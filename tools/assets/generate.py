@@ -5,7 +5,8 @@
 
 Writes media/assets/sound/NN.wav, card/NN.gif, chart.gif, logo.gif,
 portrait.gif and app.ico, and into build-assets/ (not part of the sources):
-sound_report.txt, cards_sheet.png, chart_regions.png and sound_waves.png.
+sound_report.txt, cards_sheet.png, chart_regions.png, sound_waves.png and
+sound_spectrograms.png.
 The output is the same, byte for byte, on every run.
 """
 
@@ -26,6 +27,7 @@ import content  # noqa: E402
 import gif87a  # noqa: E402
 import icofile  # noqa: E402
 import pictures  # noqa: E402
+import soundreport  # noqa: E402
 import sounds  # noqa: E402
 
 PARTS = ("sounds", "cards", "pictures", "icon")
@@ -74,7 +76,16 @@ def write(path, data):
         f.write(data)
 
 
-def build_sounds(symbols, out, build):
+def build_sounds(symbols, out, build, before_dir=None):
+    """Write the sounds, the sound report and the two sound sheets. The
+    report compares with the sounds in before_dir (default: the ones this
+    build replaces)."""
+    before = {}
+    for sym in symbols:
+        path = os.path.join(before_dir or out, "sound", "%02d.wav" % sym.no)
+        if os.path.exists(path):
+            with open(path, "rb") as f:
+                before[sym.no] = f.read()
     rows = []
     failures = []
     with tempfile.TemporaryDirectory(prefix="pelomar-sound-") as tmp:
@@ -86,24 +97,9 @@ def build_sounds(symbols, out, build):
                 failures.append("%02d %s: %s" % (sym.no, sym.glyph, ", ".join(bad)))
             rows.append((sym, m, bad))
             print("sound %02d %-3s %s" % (sym.no, sym.glyph, ", ".join(bad) or "ok"), flush=True)
-    lines = ["Pelomar sounds: one line per symbol",
-             "no glyph ipa  kind       format      dur_ms  reps unit_ms gap_ms  peak   rms  onset_ms end_rms  status"]
-    for sym, m, bad in rows:
-        lines.append("%02d %-5s %-4s %-10s %-11s %6.0f %5d %7.0f %6.0f %6.3f %5.3f %8.1f %7.4f  %s" % (
-            sym.no, sym.glyph, sym.ipa, sym.kind,
-            "%d-bit %d" % (sym.bits, sym.rate), m["duration_ms"], m["repeats"], m["unit_ms"],
-            m["gap_ms"], m["peak"], m["rms"], m["onset_ms"] if m["onset_ms"] is not None else -1,
-            m["end_rms"], "; ".join(bad) or "ok"))
-    peaks = [m["peak"] for _, m, _ in rows]
-    rmss = [m["rms"] for _, m, _ in rows]
-    onsets = [m["onset_ms"] or 0 for _, m, _ in rows]
-    lines.append("")
-    lines.append("peak   min %.3f max %.3f (full scale 1.000)" % (min(peaks), max(peaks)))
-    lines.append("rms    min %.3f max %.3f (of the sounding part)" % (min(rmss), max(rmss)))
-    lines.append("onset  max %.1f ms (limit %d ms)" % (max(onsets), sounds.ONSET_LIMIT_MS))
-    lines.append("problems: %d" % len(failures))
-    lines += failures
-    write(os.path.join(build, "sound_report.txt"), ("\n".join(lines) + "\n").encode("utf-8"))
+        lines = soundreport.report(rows, before)
+        write(os.path.join(build, "sound_report.txt"), ("\n".join(lines) + "\n").encode("utf-8"))
+        soundreport.spectrogram_sheet(rows, out, os.path.join(build, "sound_spectrograms.png"), tmp)
     _wave_sheet(rows, out, build)
     return failures
 
@@ -180,6 +176,8 @@ def main(argv=None):
     ap.add_argument("--tsv", default=os.path.join(root, "media", "assets", "cards.tsv"),
                     help="content table to build from")
     ap.add_argument("--only", nargs="+", choices=PARTS, help="build only these parts")
+    ap.add_argument("--before", help="media directory whose sounds the report compares with "
+                    "(default: the sounds this build replaces)")
     args = ap.parse_args(argv)
     parts = args.only or PARTS
     os.makedirs(args.out, exist_ok=True)
@@ -187,7 +185,7 @@ def main(argv=None):
     symbols = content.load(args.tsv)
     failures = []
     if "sounds" in parts:
-        failures += build_sounds(symbols, args.out, args.build)
+        failures += build_sounds(symbols, args.out, args.build, args.before)
     if "cards" in parts:
         build_cards(symbols, args.out, args.build)
     if "pictures" in parts:

@@ -70,10 +70,12 @@ def is_cjk(ch):
             or 0xFF00 <= o <= 0xFFEF or 0x3000 <= o <= 0x303F or ch in "“”‘’…·")
 
 
-def runs(text, size, bold=False):
-    """Split text into (font, string) runs: CJK in Noto, the rest in DejaVu."""
+def runs(text, size, bold=False, latin_size=None):
+    """Split text into (font, string) runs: CJK in Noto, the rest in DejaVu,
+    at latin_size when given (Latin letters at the size of the Chinese look
+    too small next to it)."""
     cjk = font("cjk-bold" if bold else "cjk", size)
-    lat = font("latin-bold" if bold else "latin", size)
+    lat = font("latin-bold" if bold else "latin", latin_size or size)
     out = []
     for ch in text:
         f = cjk if is_cjk(ch) else lat
@@ -89,8 +91,8 @@ def runs(text, size, bold=False):
     return [(f, s) for f, s in out]
 
 
-def width(text, size, bold=False):
-    return sum(f.getlength(s) for f, s in runs(text, size, bold))
+def width(text, size, bold=False, latin_size=None):
+    return sum(f.getlength(s) for f, s in runs(text, size, bold, latin_size))
 
 
 # Small text is drawn without antialiasing: crisp like the system's bitmap
@@ -98,11 +100,11 @@ def width(text, size, bold=False):
 SMOOTH_FROM = 18
 
 
-def draw(d, xy, text, size, fill, bold=False):
+def draw(d, xy, text, size, fill, bold=False, latin_size=None):
     """Draw text with its left end at x and its baseline at y."""
     x, y = xy
     d.fontmode = "L" if size >= SMOOTH_FROM else "1"
-    for f, s in runs(text, size, bold):
+    for f, s in runs(text, size, bold, latin_size):
         d.text((x, y), s, font=f, fill=fill, anchor="ls")
         x += f.getlength(s)
     return x
@@ -153,7 +155,7 @@ def _tokens(text):
     return out
 
 
-def wrap(text, size, max_width):
+def wrap(text, size, max_width, latin_size=None):
     """Break text into lines no wider than max_width, keeping closing
     punctuation off the start of a line and opening marks off its end."""
     lines = [[]]
@@ -161,7 +163,7 @@ def wrap(text, size, max_width):
         line = lines[-1]
         if tok.isspace() and not line:
             continue
-        if line and width("".join(line + [tok]), size) > max_width:
+        if line and width("".join(line + [tok]), size, latin_size=latin_size) > max_width:
             carry = []
             if tok in NO_LINE_START:
                 carry.append(line.pop())
@@ -176,6 +178,6 @@ def wrap(text, size, max_width):
         line.append(tok)
     out = ["".join(l) for l in lines if l]
     for l in out:
-        if width(l, size) > max_width:
+        if width(l, size, latin_size=latin_size) > max_width:
             raise GlyphError("cannot fit %r into %d pixels" % (l, max_width))
     return out
