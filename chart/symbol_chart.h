@@ -39,12 +39,10 @@ public:
     HitRegion symbolRegion(int n) const;
     HitRegion groupRegion(int g) const;
 
-    bool built() const { return built_; }
-
 private:
     std::array<HitRegion, kSymbolCount> symbols_{};
     std::array<HitRegion, kGroupCount> groups_{};
-    bool built_ = false;
+    bool built_ = false;  // no point is in any region before buildChart
 };
 
 // The member list of group g (1..7): symbol numbers separated by single

@@ -1,7 +1,7 @@
 # The Windows adapters and Pelomar.exe: a GUI program with the runtime linked
 # statically, so the executable runs alone.
 add_link_options(-static -static-libgcc -static-libstdc++)
-set(PELOMAR_WIN32_LIBS user32 gdi32 winmm advapi32 shell32 ole32 oleaut32 uuid windowscodecs shlwapi)
+set(PELOMAR_WIN32_LIBS user32 gdi32 winmm advapi32 shell32 ole32 uuid windowscodecs)
 
 # Wine takes about 15 ms to load each of SHELL32, OLE32 and WINMM, and a
 # program waits for its imports before its first instruction. The functions
@@ -52,8 +52,7 @@ target_link_libraries(Pelomar PRIVATE pelomar_win32)
 
 foreach(target Pelomar)
   # No link time in the header: the same sources give the same bytes.
-  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s
-                      -Wl,--no-insert-timestamp)
+  target_link_options(${target} PRIVATE -Wl,--gc-sections -s -Wl,--no-insert-timestamp)
 endforeach()
 foreach(target pelomar_core pelomar_win32 Pelomar)
   target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)

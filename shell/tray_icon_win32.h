@@ -47,7 +47,6 @@ public:
     // in this program, so the ANSI record reads the same in every code page.
     void install(HWND window, std::string_view tip, UINT taskbarCreatedMessage, TrayMouseHandler* handler);
 
-    const NOTIFYICONDATAA& record() const { return record_; }
     bool subclassed() const { return previousWindowProc_ != nullptr; }
 
 private:

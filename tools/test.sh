@@ -33,6 +33,7 @@ trap cleanup EXIT
 
 status=0
 ctest --preset host || status=1
+ctest --preset host-fuzz || status=1
 ctest --preset win32 || status=1
 echo "== Windows tests, code page 936 (LANG=zh_CN.UTF-8)"
 LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 ctest --preset win64 || status=1
