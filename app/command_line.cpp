@@ -1,15 +1,16 @@
 #include "app/command_line.h"
 
+#include "text/gbk.h"
+
 namespace pelomar {
 namespace {
 
-bool isLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
 bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) < '!'; }
 
 // Appends the character at s[i] (two bytes for a lead byte) to out and returns
 // the index after it. A lead byte that is the last byte is dropped.
 size_t takeChar(std::string_view s, size_t i, std::string* out) {
-    if (isLeadByte(s[i])) {
+    if (startsTwoByteCharacter(static_cast<unsigned char>(s[i]))) {
         if (i + 1 >= s.size()) return s.size();
         if (out) out->append(s.substr(i, 2));
         return i + 2;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/command_line.h"
+#include "app/pointer_binding.h"
 #include "app/system_libraries_win32.h"
 #include "chart/symbol_chart.h"
 #include "media/assets.h"
@@ -28,16 +29,12 @@
 #include "ui/message_pump_win32.h"
 #include "ui/picture_win32.h"
 #include "ui/pointer_tracker.h"
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 namespace pelomar {
 namespace {
 
-class Program final : public MainWindowHandler,
-                      public Sleeper,
-                      public SoundActions,
-                      public EventPump,
-                      public PointerShape {
+class Program final : public MainWindowHandler, public TrayMouseHandler, public SoundActions {
 public:
     int run(HINSTANCE instance);
 
@@ -48,22 +45,14 @@ public:
     void onChartPointer(PointerEventKind kind, int x, int y, int keys) override;
     void onChartRightPress() override;
 
-    // Sleeper: the plain wait of the press animation.
-    void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
-    void fineTimer(bool on) override { pelomar::fineTimer(on); }
+    // TrayMouseHandler
+    void onTrayMouse(unsigned mouseMessage) override;
+    // Without its icon a hidden window could never be reached: it is shown.
+    void trayIconUnavailable() override { mainWindow_.setVisible(true); }
 
     // SoundActions: what the chart starts, forwarded to the sound player.
     void stopAllSounds() override;
     void playSymbol(int n) override;
-
-    // EventPump: the waits of a group reading.
-    void processPendingEvents() override { pelomar::processPendingEvents(); }
-    void pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
-    bool mainWindowExists() override { return mainWindow_.exists(); }
-
-    // PointerShape: the chart panel's pointer.
-    bool pointerIsHand() override { return mainWindow_.panel().pointerIsHand(); }
-    void setPointerHand(bool hand) override { mainWindow_.panel().setPointerHand(hand); }
 
     bool preTranslate(MSG& msg);
 
@@ -71,8 +60,8 @@ private:
     // Options: the check marks of the menu are their values.
     void loadSettings();
     void saveSettings();
-    void toggleOption(int option);
-    void applyOption(int option);
+    void toggleOption(Option option);
+    void applyOption(Option option);
     void applyAlwaysOnTop();
     void applyEscCloses();
     void applyAutostart();
@@ -84,7 +73,6 @@ private:
     void exitProgram();
 
     void installTrayIcon();
-    void onTrayMouse(unsigned mouseMessage);
     void endProgram();
 
     HINSTANCE instance_ = nullptr;
@@ -94,18 +82,6 @@ private:
     HelpWindow helpWindow_;
     TrayIcon trayIcon_;  // the tray record, valid until the main window is gone
 
-    // Hands the tray icon's mouse messages to onTrayMouse.
-    class TrayMouse final : public TrayMouseHandler {
-    public:
-        explicit TrayMouse(Program& program) : program_(program) {}
-        void handleTrayMouse(unsigned mouseMessage) override { program_.onTrayMouse(mouseMessage); }
-        // Without an icon a hidden window could never be reached.
-        void trayIconUnavailable() override { program_.mainWindow_.setVisible(true); }
-
-    private:
-        Program& program_;
-    };
-    TrayMouse trayMouse_{*this};
     bool escCloses_ = true;  // on until the settings say otherwise
     UINT taskbarCreatedMessage_ = 0;
     CardWindow card_;
@@ -114,8 +90,9 @@ private:
     Win32WorkerThreads soundThreads_;
     SoundPlayer sound_{waveOut_, soundClock_, soundThreads_};
     std::optional<BackgroundPicture> chartLoader_;
-    GroupReader reader_{chart_, mainWindow_.panel(), *this, *this, *this};
-    PointerTracker tracker_{{chart_, mainWindow_.panel(), *this, *this, *this, card_, reader_, *this}};
+    MessagePump pump_{mainWindow_};
+    GroupReader reader_{chart_, mainWindow_.panel(), pump_, *this, pump_};
+    PointerTracker tracker_{{chart_, mainWindow_.panel(), mainWindow_.panel(), pump_, *this, card_, reader_, pump_}};
 };
 
 Program* gProgram = nullptr;
@@ -196,14 +173,16 @@ void Program::onCommand(int command) {
     case MenuAction::Exit:
         exitProgram();
         break;
-    case MenuAction::None:
+    case MenuAction::Separator:
+    case MenuAction::Cancel:
         break;
     }
 }
 
 // The options are the menu's check marks at the moment of the event.
 void Program::onChartPointer(PointerEventKind kind, int x, int y, int keys) {
-    tracker_.handleChartEvent(kind, x, y, keys, menu_);
+    const PointerBinding bound = bindPointerEvent(kind, keys, menu_);
+    tracker_.handlePointer(x, y, kind, bound.keys, bound.options);
 }
 
 void Program::stopAllSounds() { sound_.stopAllSounds(); }
@@ -226,7 +205,7 @@ bool Program::preTranslate(MSG& msg) {
 // The settings file's path is formed anew for every load and save.
 void Program::loadSettings() {
     WindowsSettingsFile file(settingsFilePath(splitExePath(currentExePath())));
-    pelomar::loadSettings(menu_, file, [this](int option) { applyOption(option); });
+    pelomar::loadSettings(menu_, file, [this](Option option) { applyOption(option); });
 }
 
 void Program::saveSettings() {
@@ -234,23 +213,33 @@ void Program::saveSettings() {
     pelomar::saveSettings(menu_, file);
 }
 
-void Program::toggleOption(int option) {
+void Program::toggleOption(Option option) {
     menu_.setOption(option, !menu_.option(option));
     applyOption(option);
 }
 
-// Options 9 to 11 act on the system as soon as their value is known.
-void Program::applyOption(int option) {
-    if (option == 9) applyAlwaysOnTop();
-    if (option == 10) applyEscCloses();
-    if (option == 11) applyAutostart();
+// The options that act on the system do so as soon as their value is known.
+void Program::applyOption(Option option) {
+    switch (option) {
+    case Option::KeepInFront:
+        applyAlwaysOnTop();
+        break;
+    case Option::EscCloses:
+        applyEscCloses();
+        break;
+    case Option::StartWithSystem:
+        applyAutostart();
+        break;
+    default:
+        break;  // the others are read at each pointer event
+    }
 }
 
-void Program::applyAlwaysOnTop() { mainWindow_.setAlwaysOnTop(menu_.option(9)); }
+void Program::applyAlwaysOnTop() { mainWindow_.setAlwaysOnTop(menu_.option(Option::KeepInFront)); }
 
-void Program::applyEscCloses() { escCloses_ = menu_.option(10); }
+void Program::applyEscCloses() { escCloses_ = menu_.option(Option::EscCloses); }
 
-void Program::applyAutostart() { applyAutostartForThisProgram(menu_.option(11)); }
+void Program::applyAutostart() { applyAutostartForThisProgram(menu_.option(Option::StartWithSystem)); }
 
 void Program::showContextMenu() { pelomar::showContextMenu(mainWindow_.hwnd(), menu_); }
 
@@ -266,7 +255,7 @@ void Program::exitProgram() {
 }
 
 void Program::installTrayIcon() {
-    trayIcon_.install(mainWindow_.hwnd(), kTrayTip, taskbarCreatedMessage_, &trayMouse_);
+    trayIcon_.install(mainWindow_.hwnd(), kTrayTip, taskbarCreatedMessage_, this);
 }
 
 void Program::onTrayMouse(unsigned mouseMessage) {

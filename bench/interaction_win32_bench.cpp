@@ -31,6 +31,7 @@
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
 #include "media/worker_threads_win32.h"
+#include "app/pointer_binding.h"
 #include "settings/context_menu.h"
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
@@ -112,8 +113,7 @@ private:
 };
 
 // The program's composition, as far as the chart needs it.
-class Bench final : public MainWindowHandler, public Sleeper, public SoundActions, public EventPump,
-                    public PointerShape {
+class Bench final : public MainWindowHandler, public SoundActions {
 public:
     Bench() : sound_(device_, clock_, threads_) {}
 
@@ -126,13 +126,12 @@ public:
     void onCommand(int) override {}
     void onChartPointer(PointerEventKind kind, int x, int y, int keys) override {
         reached = now();
-        tracker_.handleChartEvent(kind, x, y, keys, menu);
+        const PointerBinding bound = bindPointerEvent(kind, keys, menu);
+        tracker_.handlePointer(x, y, kind, bound.keys, bound.options);
         handled = now();
     }
     void onChartRightPress() override {}
 
-    void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
-    void fineTimer(bool on) override { pelomar::fineTimer(on); }
     void stopAllSounds() override {
         const long long t = now();
         sound_.stopAllSounds();
@@ -143,17 +142,13 @@ public:
         sound_.playSymbol(n);
         soundCalls.push_back(ms(now() - t));
     }
-    void processPendingEvents() override { pelomar::processPendingEvents(); }
-    void pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
-    bool mainWindowExists() override { return main_.exists(); }
-    bool pointerIsHand() override { return main_.panel().pointerIsHand(); }
-    void setPointerHand(bool hand) override { main_.panel().setPointerHand(hand); }
 
     bool create() { return main_.create(GetModuleHandleW(nullptr), this); }
     MainWindow& main() { return main_; }
     CardWindow& card() { return card_; }
     TimedCard& timedCard() { return timedCard_; }
     SoundPlayer& sound() { return sound_; }
+    MessagePump& pump() { return pump_; }
 
     ContextMenu menu;
     std::vector<double> soundCalls;  // how long stopAllSounds and playSymbol kept the thread
@@ -169,8 +164,9 @@ private:
     MainWindow main_;
     CardWindow card_;
     TimedCard timedCard_{card_};
-    GroupReader reader_{chart_, main_.panel(), *this, *this, *this};
-    PointerTracker tracker_{{chart_, main_.panel(), *this, *this, *this, timedCard_, reader_, *this}};
+    MessagePump pump_{main_};
+    GroupReader reader_{chart_, main_.panel(), pump_, *this, pump_};
+    PointerTracker tracker_{{chart_, main_.panel(), main_.panel(), pump_, *this, timedCard_, reader_, pump_}};
 };
 
 void drain() {
@@ -204,8 +200,8 @@ struct HoverTimes {
 // Hovers alternately onto symbols 1 and 2 through the panel's own messages,
 // with the hover sound and card options as given.
 HoverTimes hovers(Bench& bench, int count, bool sound, bool card) {
-    bench.menu.setOption(1, sound);
-    bench.menu.setOption(3, card);
+    bench.menu.setOption(Option::HoverSound, sound);
+    bench.menu.setOption(Option::HoverCard, card);
     const HWND panel = bench.main().panel().hwnd();
     HoverTimes times;
     for (int i = 0; i < count + 10; ++i) {
@@ -344,7 +340,7 @@ int main(int argc, char** argv) {
     std::vector<double> animations, sleeps;
     for (int i = 0; i < 30; ++i) {
         long long t = now();
-        drawHighlight(bench.main().panel(), bench, HitRegion{327, 157, 37, 37}, PointerEventKind::Press);
+        drawHighlight(bench.main().panel(), bench.pump(), HitRegion{327, 157, 37, 37}, PointerEventKind::Press);
         animations.push_back(ms(now() - t));
         t = now();
         Sleep(10);

@@ -3,41 +3,53 @@
 namespace pelomar {
 namespace {
 
-constexpr std::string_view kIgnoreWithCtrl = " Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4";  //  Ctrl键时忽略
+constexpr MenuRow option(Option o) { return {MenuAction::ToggleOption, o, {}}; }
+constexpr MenuRow kSeparator{MenuAction::Separator, Option::HoverSound, "-"};
 
 constexpr std::array<MenuRow, kMenuRowCount> kRows = {{
-    {"\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4", MenuAction::ToggleOption, 1, true},   // 移过时发音
-    {kIgnoreWithCtrl, MenuAction::ToggleOption, 2, true},
-    {"-", MenuAction::None, 0, false},
-    {"\xD2\xC6\xB9\xFD\xCA\xB1\xB5\xAF\xB3\xF6", MenuAction::ToggleOption, 3, true},   // 移过时弹出
-    {kIgnoreWithCtrl, MenuAction::ToggleOption, 4, true},
-    {"-", MenuAction::None, 0, false},
-    {"\xB5\xE3\xBB\xF7\xCA\xB1\xB7\xA2\xD2\xF4", MenuAction::ToggleOption, 5, true},   // 点击时发音
-    {kIgnoreWithCtrl, MenuAction::ToggleOption, 6, true},
-    {"-", MenuAction::None, 0, false},
-    {"\xB5\xE3\xBB\xF7\xCA\xB1\xB5\xAF\xB3\xF6", MenuAction::ToggleOption, 7, true},   // 点击时弹出
-    {kIgnoreWithCtrl, MenuAction::ToggleOption, 8, true},
-    {"-", MenuAction::None, 0, false},
-    {"\xB1\xA3\xB3\xD6\xC7\xB0\xB6\xCB", MenuAction::ToggleOption, 9, true},           // 保持前端
-    {"Esc\xBC\xFC\xCD\xCB\xB3\xF6", MenuAction::ToggleOption, 10, true},               // Esc键退出
-    {"\xCB\xE6\xCF\xB5\xCD\xB3\xC6\xF4\xB6\xAF", MenuAction::ToggleOption, 11, true},  // 随系统启动
-    {"-", MenuAction::None, 0, false},
-    {"\xB0\xEF\xD6\xFA", MenuAction::Help, 0, false},                                  // 帮助
-    {"\xB9\xD8\xD3\xDA", MenuAction::About, 0, false},                                 // 关于
-    {"-", MenuAction::None, 0, false},
-    {"\xC8\xA1\xCF\xFB\xB2\xCB\xB5\xA5", MenuAction::None, 0, false},                  // 取消菜单
-    {"\xCD\xCB\xB3\xF6", MenuAction::Exit, 0, false},                                  // 退出
+    option(Option::HoverSound),
+    option(Option::HoverSoundCtrlQuiet),
+    kSeparator,
+    option(Option::HoverCard),
+    option(Option::HoverCardCtrlQuiet),
+    kSeparator,
+    option(Option::ClickSound),
+    option(Option::ClickSoundCtrlQuiet),
+    kSeparator,
+    option(Option::ClickCard),
+    option(Option::ClickCardCtrlQuiet),
+    kSeparator,
+    option(Option::KeepInFront),
+    option(Option::EscCloses),
+    option(Option::StartWithSystem),
+    kSeparator,
+    {MenuAction::Help, Option::HoverSound, "\xB0\xEF\xD6\xFA"},                  // 帮助
+    {MenuAction::About, Option::HoverSound, "\xB9\xD8\xD3\xDA"},                 // 关于
+    kSeparator,
+    {MenuAction::Cancel, Option::HoverSound, "\xC8\xA1\xCF\xFB\xB2\xCB\xB5\xA5"},  // 取消菜单
+    {MenuAction::Exit, Option::HoverSound, "\xCD\xCB\xB3\xF6"},                  // 退出
 }};
+
+// Each option has one row, in the options' own order.
+constexpr bool everyOptionOnce() {
+    int next = 0;
+    for (const MenuRow& row : kRows)
+        if (row.action == MenuAction::ToggleOption && static_cast<int>(row.option) != next++) return false;
+    return next == kOptionCount;
+}
+static_assert(everyOptionOnce(), "the option rows are the eleven options in order");
 
 }  // namespace
 
 const std::array<MenuRow, kMenuRowCount>& menuRows() { return kRows; }
 
-bool isSeparator(const MenuRow& row) { return row.caption == "-"; }
+std::string_view captionOf(const MenuRow& row) {
+    return row.action == MenuAction::ToggleOption ? optionInfo(row.option).caption : row.caption;
+}
 
-int rowOfOption(int option) {
+int rowOfOption(Option option) {
     for (int i = 0; i < kMenuRowCount; ++i)
-        if (kRows[i].option == option && option != 0) return i + 1;
+        if (kRows[i].action == MenuAction::ToggleOption && kRows[i].option == option) return i + 1;
     return 0;
 }
 
@@ -49,12 +61,10 @@ int rowForCommand(int command) {
 }
 
 ContextMenu::ContextMenu() {
-    for (int i = 0; i < kMenuRowCount; ++i) checked_[i] = kRows[i].initiallyChecked;
+    for (int i = 0; i < kMenuRowCount; ++i) checked_[i] = kRows[i].action == MenuAction::ToggleOption;
 }
 
-bool ContextMenu::isChecked(int row) const {
-    return row >= 1 && row <= kMenuRowCount && checked_[row - 1];
-}
+bool ContextMenu::isChecked(int row) const { return row >= 1 && row <= kMenuRowCount && checked_[row - 1]; }
 
 void ContextMenu::setChecked(int row, bool checked) {
     if (row >= 1 && row <= kMenuRowCount) checked_[row - 1] = checked;

@@ -1,40 +1,43 @@
-// The options menu: 21 rows under a hidden top item, with captions (GBK
-// bytes), separators and check marks. The check marks are the options'
-// live values; nothing else holds them while the program runs.
+// The options menu: 21 rows under a hidden top item: the eleven options with
+// their check marks, separators, help, about, cancel and exit. The check
+// marks are the options' live values; nothing else holds them while the
+// program runs.
 #pragma once
 
 #include <array>
 #include <string_view>
 
+#include "settings/options.h"
+
 namespace pelomar {
 
 enum class MenuAction {
-    None,          // separators and the cancel row
+    Separator,
     ToggleOption,  // the eleven option rows
     Help,
     About,
+    Cancel,  // only closes the menu
     Exit,
 };
 
 struct MenuRow {
-    std::string_view caption;  // GBK; "-" is a separator
     MenuAction action;
-    int option;                // 1..11 for option rows, 0 otherwise
-    bool initiallyChecked;
+    Option option;             // of the option rows
+    std::string_view caption;  // of the other rows, GBK; option rows take theirs from the option table
 };
 
 inline constexpr int kMenuRowCount = 21;
-inline constexpr int kOptionCount = 11;
 
 // The hidden top item the rows hang under: "文件".
 inline constexpr std::string_view kMenuTopCaption = "\xCE\xC4\xBC\xFE";
 
 const std::array<MenuRow, kMenuRowCount>& menuRows();
 
-bool isSeparator(const MenuRow& row);
+// What the row shows: its option's caption, its own, or "-" for a separator.
+std::string_view captionOf(const MenuRow& row);
 
-// The menu row (1..21) of option n (1..11), or 0.
-int rowOfOption(int option);
+// The menu row (1..21) of an option.
+int rowOfOption(Option option);
 
 // Command identifiers carried by the pop-up's items map back to rows.
 inline constexpr int kFirstMenuCommand = 1000;
@@ -44,12 +47,12 @@ int rowForCommand(int command);
 
 class ContextMenu {
 public:
-    ContextMenu();  // rows carry their design-time marks
+    ContextMenu();  // the design-time marks: every option on
     bool isChecked(int row) const;
     void setChecked(int row, bool checked);
-    // The value of option n (1..11): the mark of its row.
-    bool option(int n) const { return isChecked(rowOfOption(n)); }
-    void setOption(int n, bool on) { setChecked(rowOfOption(n), on); }
+    // An option's value: the mark of its row.
+    bool option(Option option) const { return isChecked(rowOfOption(option)); }
+    void setOption(Option option, bool on) { setChecked(rowOfOption(option), on); }
 
 private:
     std::array<bool, kMenuRowCount> checked_{};

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "settings/popup_menu.h"
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 namespace pelomar {
 

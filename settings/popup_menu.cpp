@@ -6,8 +6,8 @@ std::array<PopupItem, kMenuRowCount> popupItems(const ContextMenu& menu) {
     std::array<PopupItem, kMenuRowCount> items{};
     for (int row = 1; row <= kMenuRowCount; ++row) {
         const MenuRow& source = menuRows()[row - 1];
-        const bool separator = isSeparator(source);
-        items[row - 1] = PopupItem{separator ? std::string_view{} : source.caption, separator,
+        const bool separator = source.action == MenuAction::Separator;
+        items[row - 1] = PopupItem{separator ? std::string_view{} : captionOf(source), separator,
                                    !separator && menu.isChecked(row), commandForRow(row)};
     }
     return items;

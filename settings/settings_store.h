@@ -13,14 +13,6 @@
 
 namespace pelomar {
 
-struct OptionItem {
-    int number;            // 1..11, the order of reading, applying and writing
-    std::string_view key;  // GBK
-    bool appliedOnLoad;    // acts on the system: applied right after it is read
-};
-
-const std::array<OptionItem, kOptionCount>& optionItems();
-
 inline constexpr std::string_view kSettingsSection = "\xB2\xCB\xB5\xA5\xC5\xE4\xD6\xC3";  // 菜单配置
 inline constexpr std::string_view kValueTrue = "\xD5\xE6";                               // 真
 inline constexpr std::string_view kValueFalse = "\xBC\xD9";                              // 假
@@ -46,10 +38,10 @@ public:
     virtual void writeText(std::string_view text) = 0;
 };
 
-// Called right after option 9, 10 or 11 has been read, with its number.
-using ApplyOption = std::function<void(int option)>;
+// Called right after an option that acts on the system has been read.
+using ApplyOption = std::function<void(Option option)>;
 
-// Sets each option's mark from the file, in table order; a missing file,
+// Sets each option's mark from the file, in option order; a missing file,
 // section or key keeps the current mark, any value but exactly 真 is off.
 void loadSettings(ContextMenu& menu, SettingsFile& file, const ApplyOption& apply);
 

@@ -1,11 +1,13 @@
 #include "shell/autostart.h"
 
+#include "text/gbk.h"
+
 namespace pelomar {
 
 RegistryLocation splitRegistryLocation(std::string_view location) {
     size_t cut = std::string_view::npos;
     for (size_t i = 0; i < location.size(); ++i) {
-        if (static_cast<unsigned char>(location[i]) >= 0x80) {
+        if (startsTwoByteCharacter(static_cast<unsigned char>(location[i]))) {
             ++i;  // the trail byte is part of the character
             continue;
         }

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "shell/exe_path_win32.h"
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 namespace pelomar {
 

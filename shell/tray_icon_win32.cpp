@@ -83,7 +83,7 @@ LRESULT TrayIcon::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return CallWindowProcW(previous, window, message, wParam, lParam);
     }
     case TrayMessage::Mouse:
-        handler_->handleTrayMouse(static_cast<unsigned>(lParam));
+        handler_->onTrayMouse(static_cast<unsigned>(lParam));
         return 0;
     case TrayMessage::TaskbarCreated:
         addIcon();

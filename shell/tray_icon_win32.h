@@ -25,7 +25,7 @@ class TrayMouseHandler {
 public:
     virtual ~TrayMouseHandler() = default;
     // The mouse message the shell reported for the icon.
-    virtual void handleTrayMouse(unsigned mouseMessage) = 0;
+    virtual void onTrayMouse(unsigned mouseMessage) = 0;
     // The icon could not be added however long it was retried.
     virtual void trayIconUnavailable() = 0;
 };

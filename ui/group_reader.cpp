@@ -46,7 +46,7 @@ void GroupReader::responsiveWait(int ms) {
     if (ms <= 0) return;
     for (std::int64_t waited = 0; waited < ms; waited += kWaitStepMs) {
         pump_.processPendingEvents();
-        pump_.pause(kWaitStepMs);
+        sleeper_.sleepMs(kWaitStepMs);
     }
     pump_.processPendingEvents();
 }

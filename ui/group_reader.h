@@ -29,9 +29,6 @@ public:
     // Dispatches every message already queued and returns when the queue is
     // empty; a quit request is left queued for the main loop.
     virtual void processPendingEvents() = 0;
-    // A plain sleep that handles no messages; the reading keeps the timer
-    // fine while it runs (see Sleeper).
-    virtual void pause(int ms) = 0;
     virtual bool mainWindowExists() = 0;
 };
 
@@ -54,8 +51,8 @@ public:
     // main window is gone after a wait; the last frame stays on the chart.
     void readGroup(std::string_view members);
 
-    // Steps of 10 ms, each dispatching pending events and then sleeping; the
-    // count of steps, not the clock, measures the wait. What arrived during
+    // Steps of 10 ms, each dispatching pending events and then sleeping (a
+    // plain sleep); the count of steps, not the clock, measures the wait. What arrived during
     // the last sleep is dispatched before the wait returns, so that the check
     // after it sees an action taken then, and the user-interface thread is
     // not also held through the next member's press animation.

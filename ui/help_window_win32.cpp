@@ -9,7 +9,7 @@
 #include "ui/colour_win32.h"
 #include "ui/help_text.h"
 #include "ui/main_window_rules.h"
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 namespace pelomar {
 namespace {

@@ -12,7 +12,7 @@
 #include "pelomar_version.h"
 #include "ui/colour_win32.h"
 #include "ui/main_window_rules.h"
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 namespace pelomar {
 namespace {

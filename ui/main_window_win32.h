@@ -12,6 +12,7 @@
 
 #include "ui/highlight.h"
 #include "ui/picture_win32.h"
+#include "ui/pointer_tracker.h"
 #include "ui/window_proc_win32.h"
 
 namespace pelomar {
@@ -39,7 +40,7 @@ public:
 // The modifier keys held now, as a bit set: 1 Ctrl, 2 Shift, 4 Alt.
 int currentKeyState();
 
-class ChartPanel final : public ChartCanvas {
+class ChartPanel final : public ChartCanvas, public PointerShape {
 public:
     ChartPanel() = default;
     ~ChartPanel() override;
@@ -58,8 +59,8 @@ public:
     void drawRectangle(int left, int top, int right, int bottom) override;
 
     // Pointer shape over the panel: the hand over a region, else the arrow.
-    bool pointerIsHand() const { return hand_; }
-    void setPointerHand(bool hand);
+    bool pointerIsHand() override { return hand_; }
+    void setPointerHand(bool hand) override;
 
     // The retained copy: the picture with every drawing since the last erase.
     HDC backBuffer() const { return back_; }

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include "ui/group_reader.h"
+#include "ui/highlight.h"
+#include "ui/main_window_win32.h"
+
 namespace pelomar {
 
 // Returns true when it consumed the message.
@@ -24,5 +28,19 @@ void processPendingEvents();
 // which would stretch the press animation to 94 ms and a group reading's
 // second to 1.56 s. Calls nest; only a raise that succeeded is undone.
 void fineTimer(bool on);
+
+// The user-interface thread's dispatch and plain waits, as the pointer
+// handling and the group reading use them.
+class MessagePump final : public EventPump, public Sleeper {
+public:
+    explicit MessagePump(const MainWindow& mainWindow) : mainWindow_(mainWindow) {}
+    void processPendingEvents() override { pelomar::processPendingEvents(); }
+    bool mainWindowExists() override { return mainWindow_.exists(); }
+    void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    void fineTimer(bool on) override { pelomar::fineTimer(on); }
+
+private:
+    const MainWindow& mainWindow_;
+};
 
 }  // namespace pelomar

@@ -5,29 +5,10 @@
 namespace pelomar {
 namespace {
 
-// Option numbers of the menu rows each event kind reads.
-struct OptionNumbers {
-    int sound, card, ignoreSound, ignoreCard;
-};
-constexpr OptionNumbers kHoverOptions{1, 3, 2, 4};
-constexpr OptionNumbers kClickOptions{5, 7, 6, 8};
-
 // "Ctrl held" means Ctrl alone: with Shift or Alt as well it does not count.
 bool suppressedByCtrl(bool ignoreWithCtrl, int keys) { return ignoreWithCtrl && keys == kKeyCtrl; }
 
 }  // namespace
-
-PointerOptions pointerOptions(PointerEventKind kind, const ContextMenu& menu) {
-    if (kind == PointerEventKind::Release) return {};
-    const OptionNumbers& n = kind == PointerEventKind::Move ? kHoverOptions : kClickOptions;
-    return {menu.option(n.sound), menu.option(n.card), menu.option(n.ignoreSound), menu.option(n.ignoreCard)};
-}
-
-void PointerTracker::handleChartEvent(PointerEventKind kind, int x, int y, int keys, const ContextMenu& menu) {
-    const PointerOptions o = pointerOptions(kind, menu);
-    handlePointer(x, y, o.soundOn, o.cardOn, kind, kind == PointerEventKind::Release ? 0 : keys,
-                  o.ignoreSoundWithCtrl, o.ignoreCardWithCtrl);
-}
 
 void PointerTracker::setLastRegion(int region) {
     if (region != lastRegion_) ++actions_;
@@ -50,8 +31,7 @@ bool PointerTracker::startSound(int n) {
     return true;
 }
 
-void PointerTracker::handlePointer(int x, int y, bool soundOn, bool cardOn, PointerEventKind kind, int keys,
-                                   bool ignoreSoundWithCtrl, bool ignoreCardWithCtrl) {
+void PointerTracker::handlePointer(int x, int y, PointerEventKind kind, int keys, const PointerOptions& options) {
     bool found = false;
     if (const int n = p_.chart.symbolAt(x, y)) {
         found = true;
@@ -59,9 +39,10 @@ void PointerTracker::handlePointer(int x, int y, bool soundOn, bool cardOn, Poin
         setLastRegion(n);
         const bool acts = kind != PointerEventKind::Move || prev != n;
         if (acts) drawHighlight(p_.canvas, p_.sleeper, p_.chart.symbolRegion(n), kind);
-        if (soundOn && acts && !suppressedByCtrl(ignoreSoundWithCtrl, keys) && !startSound(n)) return;
+        if (options.soundOn && acts && !suppressedByCtrl(options.ignoreSoundWithCtrl, keys) && !startSound(n))
+            return;
         if (prev == n && kind == PointerEventKind::Press) p_.card.setKeepCardOnce();
-        if (cardOn && acts && !suppressedByCtrl(ignoreCardWithCtrl, keys)) {
+        if (options.cardOn && acts && !suppressedByCtrl(options.ignoreCardWithCtrl, keys)) {
             ++actions_;
             p_.card.showCard(n);
         }

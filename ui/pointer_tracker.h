@@ -6,7 +6,6 @@
 #pragma once
 
 #include "chart/symbol_chart.h"
-#include "settings/context_menu.h"
 #include "ui/group_reader.h"
 #include "ui/highlight.h"
 
@@ -38,10 +37,6 @@ struct PointerOptions {
     bool ignoreCardWithCtrl = false;
 };
 
-// The options of an event kind, read from the menu's check marks now: a move
-// reads the hover options, a press the click options, a release none.
-PointerOptions pointerOptions(PointerEventKind kind, const ContextMenu& menu);
-
 class PointerTracker {
 public:
     struct Parts {
@@ -60,12 +55,7 @@ public:
     // set (1 Ctrl, 2 Shift, 4 Alt). In this order: the frame, then the sound,
     // then the card; a press on a caption reads its group, whatever the
     // options. The pointer shape follows whether a region was found.
-    void handlePointer(int x, int y, bool soundOn, bool cardOn, PointerEventKind kind, int keys,
-                       bool ignoreSoundWithCtrl, bool ignoreCardWithCtrl);
-
-    // A chart panel event: the options come from the menu at this moment; a
-    // release is handled with no keys and every option off.
-    void handleChartEvent(PointerEventKind kind, int x, int y, int keys, const ContextMenu& menu);
+    void handlePointer(int x, int y, PointerEventKind kind, int keys, const PointerOptions& options);
 
     // The symbol or group number found by the last event, 0 if it found none.
     // A bare number: whether it was a symbol or a caption is not kept.

@@ -61,10 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The eleven options written into the text read back as they were.
     pelomar::ContextMenu menu;
-    for (int n = 1; n <= pelomar::kOptionCount; ++n) menu.setOption(n, (marks >> (n % 8)) & 1);
+    for (const pelomar::OptionInfo& o : pelomar::optionTable())
+        menu.setOption(o.option, (marks >> ((static_cast<int>(o.option) + 1) % 8)) & 1);
     const std::string saved = pelomar::settingsText(menu, text);
-    for (const pelomar::OptionItem& item : pelomar::optionItems())
+    for (const pelomar::OptionInfo& item : pelomar::optionTable())
         require(pelomar::ini::readValue(saved, pelomar::kSettingsSection, item.key) ==
-                std::string(menu.option(item.number) ? pelomar::kValueTrue : pelomar::kValueFalse));
+                std::string(menu.option(item.option) ? pelomar::kValueTrue : pelomar::kValueFalse));
     return 0;
 }

@@ -62,8 +62,8 @@ Item readItem(HMENU menu, int position) {
 
 TEST_CASE("the pop-up menu: 21 items with captions, separators, marks and commands") {
     ContextMenu marks;
-    marks.setOption(2, false);   // the " Ctrl键时忽略" under 移过时发音
-    marks.setOption(11, false);  // 随系统启动
+    marks.setOption(Option::HoverSoundCtrlQuiet, false);  // the " Ctrl键时忽略" under 移过时发音
+    marks.setOption(Option::StartWithSystem, false);
     const PopupMenu popup = buildPopupMenu(marks);
     REQUIRE(popup.get() != nullptr);
     CHECK(IsMenu(popup.get()));
@@ -87,7 +87,7 @@ TEST_CASE("the pop-up menu: 21 items with captions, separators, marks and comman
     CHECK((GetMenuState(popup.get(), 0, MF_BYPOSITION) & MF_CHECKED) != 0);
 
     // Built afresh, a later pop-up shows the marks as they are then.
-    marks.setOption(2, true);
+    marks.setOption(Option::HoverSoundCtrlQuiet, true);
     const PopupMenu again = buildPopupMenu(marks);
     CHECK((GetMenuState(again.get(), 1, MF_BYPOSITION) & MF_CHECKED) != 0);
     CHECK((GetMenuState(popup.get(), 1, MF_BYPOSITION) & MF_CHECKED) == 0);

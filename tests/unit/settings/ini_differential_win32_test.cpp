@@ -61,7 +61,8 @@ const Vocabulary kAscii = {
 
 const Vocabulary kGbk = {
     {string(kSettingsSection), "\xB2\xCB\xB5\xA5", "Opt\xD1\xA1\xCF\xEE"},  // 菜单配置, 菜单, Opt选项
-    {string(optionItems()[0].key), string(optionItems()[8].key), string(optionItems()[9].key), "\x81\x61", "\x81\x41"},
+    {string(optionInfo(Option::HoverSound).key), string(optionInfo(Option::KeepInFront).key),
+     string(optionInfo(Option::EscCloses).key), "\x81\x61", "\x81\x41"},
     {kTrue, kFalse, "\"" + kTrue + "\"", kTrue + "x", "\xE7\x9C\x9F", "'" + kFalse + "'"},
 };
 
@@ -306,7 +307,7 @@ TEST_CASE("INI reading and updating agree with the platform's profile functions"
         // files are the same under every code page.
         std::vector<Update> updates;
         if (r.chance(20)) {
-            for (const OptionItem& item : optionItems())
+            for (const OptionInfo& item : optionTable())
                 updates.push_back({string(kSettingsSection), string(item.key), r.chance(50) ? kTrue : kFalse});
         } else {
             for (size_t n = 1 + r.below(3); n > 0; --n)

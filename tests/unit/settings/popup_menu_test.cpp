@@ -57,19 +57,20 @@ TEST_CASE("the marks are the options' live values, read afresh at every pop-up")
 
     // Toggling one option changes its own row only; the four identical
     // " Ctrl键时忽略" rows each belong to the option above them.
-    for (int option = 1; option <= kOptionCount; ++option) {
-        CAPTURE(option);
+    for (const OptionInfo& info : optionTable()) {
+        const Option option = info.option;
+        CAPTURE(static_cast<int>(option));
         menu.setOption(option, !menu.option(option));
         std::vector<bool> now = expected;
         now[rowOfOption(option) - 1] = !now[rowOfOption(option) - 1];
         CHECK(checkedRows(menu) == now);
         menu.setOption(option, !menu.option(option));
     }
-    CHECK(rowOfOption(2) == 2);
-    CHECK(rowOfOption(4) == 5);
-    CHECK(rowOfOption(6) == 8);
-    CHECK(rowOfOption(8) == 11);
+    CHECK(rowOfOption(Option::HoverSoundCtrlQuiet) == 2);
+    CHECK(rowOfOption(Option::HoverCardCtrlQuiet) == 5);
+    CHECK(rowOfOption(Option::ClickSoundCtrlQuiet) == 8);
+    CHECK(rowOfOption(Option::ClickCardCtrlQuiet) == 11);
 
-    for (int option = 1; option <= kOptionCount; ++option) menu.setOption(option, false);
+    for (const OptionInfo& info : optionTable()) menu.setOption(info.option, false);
     CHECK(checkedRows(menu) == std::vector<bool>(kMenuRowCount, false));
 }

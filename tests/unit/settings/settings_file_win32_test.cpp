@@ -110,12 +110,12 @@ TEST_CASE("saving gives the bytes of eleven WritePrivateProfileStringA calls") {
             CloseHandle(h);
         }
         ContextMenu menu;
-        menu.setOption(2, false);
-        menu.setOption(9, false);
+        menu.setOption(Option::HoverSoundCtrlQuiet, false);
+        menu.setOption(Option::KeepInFront, false);
         saveSettings(menu, file);
-        for (const OptionItem& item : optionItems())
+        for (const OptionInfo& item : optionTable())
             WritePrivateProfileStringA(std::string(kSettingsSection).c_str(), std::string(item.key).c_str(),
-                                       std::string(menu.option(item.number) ? kValueTrue : kValueFalse).c_str(),
+                                       std::string(menu.option(item.option) ? kValueTrue : kValueFalse).c_str(),
                                        theirs.c_str());
         WindowsSettingsFile platformFile(std::wstring(theirs.begin(), theirs.end()));
         CHECK(contents(ours) == platformFile.readText().bytes);
@@ -123,7 +123,7 @@ TEST_CASE("saving gives the bytes of eleven WritePrivateProfileStringA calls") {
         // And what was saved loads back.
         ContextMenu loaded;
         loadSettings(loaded, file, nullptr);
-        for (int n = 1; n <= kOptionCount; ++n) CHECK(loaded.option(n) == menu.option(n));
+        for (const OptionInfo& item : optionTable()) CHECK(loaded.option(item.option) == menu.option(item.option));
     }
     DeleteFileA(theirs.c_str());
 }

@@ -57,28 +57,31 @@ string allLines(const string& value) {
 
 std::vector<bool> marks(const ContextMenu& menu) {
     std::vector<bool> out;
-    for (int n = 1; n <= kOptionCount; ++n) out.push_back(menu.option(n));
+    for (const OptionInfo& o : optionTable()) out.push_back(menu.option(o.option));
     return out;
 }
 
 }  // namespace
 
 TEST_CASE("the option table: keys, order, menu rows, what is applied") {
-    const auto& items = optionItems();
+    const auto& table = optionTable();
     for (int i = 0; i < kOptionCount; ++i) {
         CAPTURE(i);
-        CHECK(items[i].number == i + 1);
-        CHECK(items[i].key == kKeys[i]);
-        CHECK(items[i].appliedOnLoad == (i + 1 >= 9));
+        CHECK(table[i].key == kKeys[i]);
+        CHECK(optionInfo(table[i].option).key == kKeys[i]);
+        const bool actsOnSystem = table[i].option == Option::KeepInFront || table[i].option == Option::EscCloses ||
+                                  table[i].option == Option::StartWithSystem;
+        CHECK(table[i].appliedOnLoad == actsOnSystem);
         // Each key is its row's caption, except the four " Ctrl键时忽略" rows.
-        const MenuRow& row = menuRows()[rowOfOption(i + 1) - 1];
-        CHECK(row.option == i + 1);
-        CHECK(row.initiallyChecked);
-        if ((i + 1) % 2 == 0 && i + 1 <= 8)
-            CHECK(row.caption == " Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4");
+        const MenuRow& row = menuRows()[rowOfOption(table[i].option) - 1];
+        CHECK(row.action == MenuAction::ToggleOption);
+        CHECK(row.option == table[i].option);
+        if (string(kKeys[i]).rfind("Ctrl", 0) == 0)
+            CHECK(captionOf(row) == " Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4");
         else
-            CHECK(row.caption == items[i].key);
+            CHECK(captionOf(row) == kKeys[i]);
     }
+    CHECK(ContextMenu{}.option(Option::StartWithSystem));  // every option is on by design
     CHECK(settingsFilePath({L"C:", L"Pelomar.exe"}) == L"C:\\Pelomar.ini");
     CHECK(settingsFilePath({L"D:\\\u5B66\u4E60 \U0001F600", L"p.exe"}) == L"D:\\\u5B66\u4E60 \U0001F600\\Pelomar.ini");
 }
@@ -87,20 +90,20 @@ TEST_CASE("loading: values, defaults and the order of applying") {
     SUBCASE("no file: every option keeps its mark, the three system ones are applied in order") {
         FakeFile file;
         ContextMenu menu;
-        std::vector<int> applied;
-        loadSettings(menu, file, [&](int n) { applied.push_back(n); });
+        std::vector<Option> applied;
+        loadSettings(menu, file, [&](Option o) { applied.push_back(o); });
         CHECK(marks(menu) == std::vector<bool>(kOptionCount, true));
-        CHECK(applied == std::vector<int>{9, 10, 11});
+        CHECK(applied == std::vector<Option>{Option::KeepInFront, Option::EscCloses, Option::StartWithSystem});
         CHECK(file.writes.empty());
     }
     SUBCASE("each option is applied right after it is read, before the next is read") {
         FakeFile file = fileWith(kHeader + kKeepInFront + "=" + kFalse + "\r\n" + kEscExits + "=" + kFalse + "\r\n");
         ContextMenu menu;
         std::vector<std::vector<bool>> seen;
-        loadSettings(menu, file, [&](int) { seen.push_back(marks(menu)); });
+        loadSettings(menu, file, [&](Option) { seen.push_back(marks(menu)); });
         REQUIRE(seen.size() == 3);
         CHECK_FALSE(seen[0][8]);
-        CHECK(seen[0][9]);  // option 10 not read yet when option 9 is applied
+        CHECK(seen[0][9]);  // Esc键退出 not read yet when 保持前端 is applied
         CHECK_FALSE(seen[1][9]);
     }
     SUBCASE("only exactly 真 is on; a missing key keeps the current mark") {
@@ -110,7 +113,7 @@ TEST_CASE("loading: values, defaults and the order of applying") {
         for (int i = 0; i < 10; ++i) text += string(kKeys[i]) + "=" + values[i] + "\r\n";
         FakeFile file = fileWith(text);
         ContextMenu menu;
-        menu.setOption(11, false);  // key 11 is absent: stays as it was
+        menu.setOption(Option::StartWithSystem, false);  // its key is absent: stays as it was
         loadSettings(menu, file, nullptr);
         // Blanks around a value and quotes around the whole of it are not part of it.
         CHECK(marks(menu) == std::vector<bool>{false, false, false, false, false, true, true, false, true, true, false});
@@ -133,7 +136,7 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
     SUBCASE("no file: the section and the eleven keys in order, CR LF lines") {
         FakeFile file;
         ContextMenu menu;
-        menu.setOption(3, false);
+        menu.setOption(Option::HoverCard, false);
         saveSettings(menu, file);
         REQUIRE(file.writes.size() == 1);
         string expected = allLines(kTrue);
@@ -150,7 +153,7 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
         const string before = "; mine\n[other]\nx=1\n\n" + allLines(kTrue) + "\n[more]\ny=2\n";
         FakeFile file = fileWith(before);
         ContextMenu menu;
-        menu.setOption(1, false);
+        menu.setOption(Option::HoverSound, false);
         saveSettings(menu, file);
         REQUIRE(file.writes.size() == 1);
         string expected = before;
@@ -163,12 +166,12 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
         unreadable.text.state = SettingsText::State::Unreadable;
         FakeFile utf16 = fileWith(string("\xFF\xFE[\0", 4));
         ContextMenu menu;
-        menu.setOption(1, false);
+        menu.setOption(Option::HoverSound, false);
         for (FakeFile* f : {&unreadable, &utf16}) {
             loadSettings(menu, *f, nullptr);
             saveSettings(menu, *f);
             CHECK(f->writes.empty());
         }
-        CHECK_FALSE(menu.option(1));
+        CHECK_FALSE(menu.option(Option::HoverSound));
     }
 }

@@ -9,7 +9,7 @@
 
 #include "shell/autostart_win32.h"
 #include "shell/exe_path_win32.h"
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 using namespace pelomar;
 

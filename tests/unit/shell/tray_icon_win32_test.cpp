@@ -51,7 +51,7 @@ LRESULT CALLBACK ownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 struct Handler : TrayMouseHandler {
     std::vector<unsigned> messages;
     int unavailable = 0;
-    void handleTrayMouse(unsigned mouseMessage) override { messages.push_back(mouseMessage); }
+    void onTrayMouse(unsigned mouseMessage) override { messages.push_back(mouseMessage); }
     void trayIconUnavailable() override { ++unavailable; }
 };
 

@@ -198,12 +198,11 @@ struct RealPump : EventPump, ChartCanvas, Sleeper, SoundActions {
     HWND window = nullptr;
     std::vector<int> played;
     void processPendingEvents() override { pelomar::processPendingEvents(); }
-    void pause(int ms) override { Sleep(static_cast<DWORD>(ms)); }
     bool mainWindowExists() override { return IsWindow(window) != FALSE; }
     void erase() override {}
     void setPenColour(Colour) override {}
     void drawRectangle(int, int, int, int) override {}
-    void sleepMs(int) override {}
+    void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
     void fineTimer(bool) override {}
     void stopAllSounds() override {}
     void playSymbol(int n) override { played.push_back(n); }

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "chart/symbol_chart.h"
-#include "settings/context_menu.h"
 #include "ui/group_reader.h"
 #include "ui/highlight.h"
 #include "ui/main_window_rules.h"
@@ -24,7 +23,6 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
     SymbolChart chart;
     GroupReader reader{chart, *this, *this, *this, *this};
     PointerTracker tracker{{chart, *this, *this, *this, *this, *this, reader, *this}};
-    ContextMenu menu;
 
     std::vector<std::string> log;
     bool hand = false;
@@ -40,17 +38,29 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
 
     Chart() { chart.buildChart(); }
 
-    // ChartCanvas
-    void erase() override { log.push_back("erase"); }
-    void setPenColour(Colour c) override { log.push_back(c == kFrameRed ? "red" : "yellow"); }
-    void drawRectangle(int l, int t, int r, int b) override {
-        log.push_back("rect " + std::to_string(l) + "," + std::to_string(t) + "-" + std::to_string(r) + "," +
-                      std::to_string(b));
+    void note(const std::string& entry) {
+        justDispatched = false;
+        log.push_back(entry);
     }
-    // Sleeper: the press animation's waits
+    bool justDispatched = false;
+
+    // ChartCanvas
+    void erase() override { note("erase"); }
+    void setPenColour(Colour c) override { note(c == kFrameRed ? "red" : "yellow"); }
+    void drawRectangle(int l, int t, int r, int b) override {
+        note("rect " + std::to_string(l) + "," + std::to_string(t) + "-" + std::to_string(r) + "," +
+             std::to_string(b));
+    }
+    // Sleeper: a reading's wait step is a dispatch followed at once by a
+    // sleep ("step"); the press animation's sleeps follow its drawing ("sleep").
     void sleepMs(int ms) override {
         if (fineDepth == 0) ++coarseSleeps;
-        log.push_back("sleep " + std::to_string(ms));
+        if (justDispatched) {
+            ++steps;
+            note("step " + std::to_string(ms));
+        } else {
+            note("sleep " + std::to_string(ms));
+        }
     }
     void fineTimer(bool on) override {
         if (on) ++fineRaises;
@@ -58,47 +68,41 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
         CHECK(fineDepth >= 0);
     }
     // SoundActions
-    void stopAllSounds() override { log.push_back("stop"); }
-    void playSymbol(int n) override { log.push_back("play " + std::to_string(n)); }
+    void stopAllSounds() override { note("stop"); }
+    void playSymbol(int n) override { note("play " + std::to_string(n)); }
     // CardActions
-    void showCard(int n) override { log.push_back("card " + std::to_string(n)); }
-    void hideCard() override { log.push_back("hide"); }
-    void setKeepCardOnce() override { log.push_back("keep"); }
+    void showCard(int n) override { note("card " + std::to_string(n)); }
+    void hideCard() override { note("hide"); }
+    void setKeepCardOnce() override { note("keep"); }
     // PointerShape
     bool pointerIsHand() override { return hand; }
     void setPointerHand(bool h) override {
         hand = h;
-        log.push_back(h ? "hand" : "arrow");
+        note(h ? "hand" : "arrow");
     }
     // EventPump
     void processPendingEvents() override {
-        log.push_back("dispatch");
+        note("dispatch");
         while (!arrivals.empty() && arrivals.begin()->first <= steps) {
             const std::function<void()> event = arrivals.begin()->second;
             arrivals.erase(arrivals.begin());
             event();
         }
-    }
-    void pause(int ms) override {
-        if (fineDepth == 0) ++coarseSleeps;
-        ++steps;
-        log.push_back("step " + std::to_string(ms));
+        justDispatched = true;
     }
     bool mainWindowExists() override {
-        log.push_back("exists?");
+        note("exists?");
         return mainWindow;
     }
 
     // Pointer events with every option given explicitly.
     void move(int x, int y, int keys = 0, PointerOptions o = all()) {
-        tracker.handlePointer(x, y, o.soundOn, o.cardOn, PointerEventKind::Move, keys, o.ignoreSoundWithCtrl,
-                              o.ignoreCardWithCtrl);
+        tracker.handlePointer(x, y, PointerEventKind::Move, keys, o);
     }
     void press(int x, int y, int keys = 0, PointerOptions o = all()) {
-        tracker.handlePointer(x, y, o.soundOn, o.cardOn, PointerEventKind::Press, keys, o.ignoreSoundWithCtrl,
-                              o.ignoreCardWithCtrl);
+        tracker.handlePointer(x, y, PointerEventKind::Press, keys, o);
     }
-    void release(int x, int y) { tracker.handlePointer(x, y, false, false, PointerEventKind::Release, 0, false, false); }
+    void release(int x, int y) { tracker.handlePointer(x, y, PointerEventKind::Release, 0, none()); }
     static PointerOptions all() { return {true, true, true, true}; }
     static PointerOptions none() { return {}; }
 

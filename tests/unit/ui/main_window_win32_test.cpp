@@ -15,7 +15,7 @@
 #include "ui/com_apartment_win32.h"
 #include "ui/main_window_win32.h"
 #include "ui/picture_win32.h"
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 using namespace pelomar;
 
@@ -49,53 +49,52 @@ unsigned backPixel(ChartPanel& panel, int x, int y) {
 
 }  // namespace
 
-TEST_CASE("texts are converted from code page 936 whatever the system's code page is") {
-    MESSAGE("system ANSI code page: " << GetACP());
-    CHECK(gbkToWide("\xD2\xFE\xB2\xD8") == L"\u9690\u85CF");  // 隐藏
-    CHECK(wideToGbk(L"\u9690\u85CF") == "\xD2\xFE\xB2\xD8");
-    CHECK(gbkToWide(kMenuTopCaption) == L"\u6587\u4EF6");   // 文件
-    for (const MenuRow& row : menuRows()) CHECK(wideToGbk(gbkToWide(row.caption)) == row.caption);
-    CHECK(gbkToWide("").empty());
-    // A character outside GBK cannot round-trip, but must not vanish silently into nothing.
-    CHECK_FALSE(wideToGbk(L"\u0127").empty());
+namespace {
+
+// Each COM case runs on a thread of its own, whose COM state nothing else
+// touched; the thread's exit code counts the failed checks.
+DWORD WINAPI leavesItsApartment(void*) {
+    DWORD failures = 0;
+    {
+        const ComApartment com(ComApartment::Kind::SingleThreaded);
+        failures += !com.usable();
+        failures += CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_FALSE;  // inside it
+        CoUninitialize();
+    }
+    // Left once the object goes: joining again is a first join.
+    failures += CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_OK;
+    CoUninitialize();
+    return failures;
 }
 
+DWORD WINAPI keepsAnEarlierApartment(void*) {
+    DWORD failures = CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_OK;
+    {
+        const ComApartment com(ComApartment::Kind::SingleThreaded);
+        failures += !com.usable();
+    }
+    failures += CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_FALSE;  // still joined
+    CoUninitialize();
+    CoUninitialize();
+    return failures;
+}
+
+DWORD failuresOn(LPTHREAD_START_ROUTINE body) {
+    HANDLE thread = CreateThread(nullptr, 0, body, nullptr, 0, nullptr);
+    if (!thread) return 1;
+    WaitForSingleObject(thread, INFINITE);
+    DWORD failures = 1;
+    GetExitCodeThread(thread, &failures);
+    CloseHandle(thread);
+    return failures;
+}
+
+}  // namespace
+
 TEST_CASE("COM on a thread: joined for the object's life, and only what succeeded is undone") {
-    // Each case on a thread of its own, whose COM state nothing else touched.
-    const auto onFreshThread = [](LPTHREAD_START_ROUTINE body) {
-        HANDLE thread = CreateThread(nullptr, 0, body, nullptr, 0, nullptr);
-        REQUIRE(thread);
-        WaitForSingleObject(thread, INFINITE);
-        DWORD failures = 1;
-        GetExitCodeThread(thread, &failures);
-        CloseHandle(thread);
-        return failures;
-    };
-    // The apartment is left once the object goes: joining again is a first join (S_OK).
-    CHECK(onFreshThread([](void*) -> DWORD {
-              DWORD failures = 0;
-              {
-                  const ComApartment com(ComApartment::Kind::SingleThreaded);
-                  failures += !com.usable();
-                  failures += CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_FALSE;  // inside it
-                  CoUninitialize();
-              }
-              failures += CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_OK;
-              CoUninitialize();
-              return failures;
-          }) == 0);
+    CHECK(failuresOn(&leavesItsApartment) == 0);
     // A thread already in the multithreaded apartment stays there: nothing is undone.
-    CHECK(onFreshThread([](void*) -> DWORD {
-              DWORD failures = CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_OK;
-              {
-                  const ComApartment com(ComApartment::Kind::SingleThreaded);
-                  failures += !com.usable();
-              }
-              failures += CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_FALSE;  // still joined
-              CoUninitialize();
-              CoUninitialize();
-              return failures;
-          }) == 0);
+    CHECK(failuresOn(&keepsAnEarlierApartment) == 0);
 }
 
 TEST_CASE("the platform decoder reads every embedded picture") {

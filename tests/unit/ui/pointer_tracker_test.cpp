@@ -148,47 +148,6 @@ TEST_CASE("the last region is a bare number shared by symbols and captions") {
     CHECK(c.only({"rect"}) == Log{"rect 56,214-144,238"});
 }
 
-TEST_CASE("the options are read from the menu at the moment of each event") {
-    Chart c;
-    c.tracker.handleChartEvent(PointerEventKind::Move, 160, 120, 0, c.menu);
-    CHECK(c.only({"play", "card"}) == Log{"play 1", "card 1"});
-
-    c.menu.setOption(1, false);  // 移过时发音 off
-    c.log.clear();
-    c.tracker.handleChartEvent(PointerEventKind::Move, 200, 120, 0, c.menu);
-    CHECK(c.only({"play", "card"}) == Log{"card 2"});
-
-    // A press reads the click options, which are still on; the hover card option is ignored.
-    c.menu.setOption(3, false);
-    c.log.clear();
-    c.tracker.handleChartEvent(PointerEventKind::Press, 200, 120, 0, c.menu);
-    CHECK(c.only({"play", "card"}) == Log{"play 2", "card 2"});
-    c.menu.setOption(7, false);  // 点击时弹出 off
-    c.log.clear();
-    c.tracker.handleChartEvent(PointerEventKind::Press, 200, 120, kKeyCtrl, c.menu);
-    CHECK(c.only({"play", "card"}) == Log{});  // the sound is ignored with Ctrl (option 6 on)
-
-    // A release plays and shows nothing whatever the marks and keys.
-    for (int n = 1; n <= kOptionCount; ++n) c.menu.setOption(n, true);
-    c.log.clear();
-    c.tracker.handleChartEvent(PointerEventKind::Release, 240, 120, kKeyShift, c.menu);
-    CHECK(c.only({"play", "card", "rect"}) == Log{"rect 233,116-270,149"});
-}
-
-TEST_CASE("the option rows each event kind reads") {
-    ContextMenu menu;
-    for (int n = 1; n <= kOptionCount; ++n) menu.setOption(n, false);
-    menu.setOption(2, true);
-    menu.setOption(7, true);
-    const PointerOptions hover = pointerOptions(PointerEventKind::Move, menu);
-    CHECK((!hover.soundOn && !hover.cardOn && hover.ignoreSoundWithCtrl && !hover.ignoreCardWithCtrl));
-    const PointerOptions click = pointerOptions(PointerEventKind::Press, menu);
-    CHECK((!click.soundOn && click.cardOn && !click.ignoreSoundWithCtrl && !click.ignoreCardWithCtrl));
-    for (int n = 1; n <= kOptionCount; ++n) menu.setOption(n, true);
-    const PointerOptions release = pointerOptions(PointerEventKind::Release, menu);
-    CHECK((!release.soundOn && !release.cardOn && !release.ignoreSoundWithCtrl && !release.ignoreCardWithCtrl));
-}
-
 // An event handled inside another one's dispatch (a quick flick, a move during
 // the press animation) is newer: once it has acted, the outer event adds
 // nothing, so the frame, the card and the sound stay those of the newest one.

@@ -1,4 +1,4 @@
-#include "ui/text_win32.h"
+#include "text/gbk_win32.h"
 
 #include <windows.h>
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace pelomar {
+#include "text/gbk.h"
 
-inline constexpr unsigned kCodePageGbk = 936;
+namespace pelomar {
 
 std::wstring gbkToWide(std::string_view gbk);
 std::string wideToGbk(std::wstring_view wide);
