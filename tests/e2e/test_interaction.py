@@ -337,32 +337,30 @@ class InteractionTest(SessionTestCase):
                 break
         return seen
 
-    def test_a_caption_reads_its_group_a_second_apart_while_the_window_answers(self):
+    def test_a_caption_reads_its_group_in_order_while_the_window_answers(self):
+        # How far apart the members come, and how long a message waits during
+        # a reading, are measured by the interaction benchmark.
         self.start("reading")
         state = {}
 
         def hover_during_reading(region, shot):
-            # Once symbol 30 is read, the pointer goes onto another caption: it is
-            # framed at once and the reading goes on (a caption starts no sound).
+            # Once symbol 30 is read, the pointer goes onto another caption: it
+            # is framed while the reading goes on (a caption starts no sound),
+            # and the screen shows nothing of symbol 31 until it is.
             if region == ("symbol", 30) and "hovered" not in state:
-                state["hovered"] = time.monotonic()
+                state["hovered"] = True
                 self.point_at(inside(GROUPS[2]))
                 framed = wait_until(lambda: ("group", 2) in self.framed(self.session.screenshot()), 3.0)
-                state["answered"] = time.monotonic() if framed else None
+                state["framed"] = bool(framed)
 
         self.session.click(*self.screen(inside(GROUPS[5])))
         seen = self.read_frames(("symbol", 33), 15.0, hover_during_reading)
         order = [r for r, _ in seen if r[0] == "symbol"]
         if order != [("symbol", n) for n in range(29, 34)]:
             self.session.screenshot(save_as="%s-order.png" % self.id())
+        self.assertTrue(state.get("framed"), "the caption hovered during the reading was not framed")
+        # The hover ended nothing: every member came after it, in order.
         self.assertEqual(order, [("symbol", n) for n in range(29, 34)])
-        self.assertIsNotNone(state.get("answered"), "the caption hovered during the reading was not framed")
-        self.assertLess(state["answered"] - state["hovered"], 0.6, "a hover during the reading waited")
-        times = [t for r, t in seen if r[0] == "symbol"]
-        gaps = [b - a for a, b in zip(times, times[1:])]
-        for gap in gaps:
-            self.assertGreater(gap, 0.6, "members read too close together: %r" % gaps)
-            self.assertLess(gap, 3.0, "members read too far apart: %r" % gaps)
         # No card pops up during a reading.
         self.assertEqual(self.card_windows(), [])
 

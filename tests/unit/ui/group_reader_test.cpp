@@ -45,10 +45,19 @@ TEST_CASE("the long vowels are read in full: frame, sound, a second's wait, the 
     Chart c;
     c.reader.stopReading = 1;  // left so by an earlier action; a reading clears it first
     c.reader.readGroup(groupMembers(5));
-    // The first member: the press animation on its cell, its plain frame, then its sound.
-    CHECK(c.log[0] == "yellow");
-    CHECK(c.log[2] == "rect 157,327-194,364");
-    CHECK(Log(c.log.begin() + 21, c.log.begin() + 25) == Log{"red", "erase", "rect 157,327-194,364", "play 29"});
+    // Each member: the press animation on its cell, its plain red frame, then
+    // its sound, then the wait; only then the next member.
+    const auto cell = [](int n) {
+        const int left = 157 + 38 * (n - 29);
+        return "rect " + std::to_string(left) + ",327-" + std::to_string(left + 37) + ",364";
+    };
+    for (int n = 29; n <= 33; ++n) {
+        CAPTURE(n);
+        const std::string played = "play " + std::to_string(n);
+        CHECK(c.inOrder({"yellow", cell(n), "red", cell(n), played, "step 10"}));
+        if (n < 33) CHECK(c.inOrder({played, "step 10", "exists?", "yellow", cell(n + 1)}));
+    }
+    CHECK(c.only({"yellow", "red", "play"}).size() == 15);
     Log perMember;
     for (int n = 29; n <= 33; ++n)
         perMember.insert(perMember.end(), {"play " + std::to_string(n), "step 10 x100", "exists?"});

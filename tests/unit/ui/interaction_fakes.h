@@ -6,6 +6,7 @@
 
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -105,6 +106,18 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
     void release(int x, int y) { tracker.handlePointer(x, y, PointerEventKind::Release, 0, none()); }
     static PointerOptions all() { return {true, true, true, true}; }
     static PointerOptions none() { return {}; }
+
+    // True when the entries occur in the log in this order (others may come
+    // between them).
+    bool inOrder(std::initializer_list<std::string> entries) const {
+        auto at = log.begin();
+        for (const std::string& e : entries) {
+            at = std::find(at, log.end(), e);
+            if (at == log.end()) return false;
+            ++at;
+        }
+        return true;
+    }
 
     // The log entries that begin with one of the prefixes; runs of the same
     // entry are folded into "entry xN".
