@@ -100,10 +100,9 @@ Program* gProgram = nullptr;
 // The exit code when the main window could not be created.
 constexpr int kExitNoMainWindow = 1;
 
-// The tray icon and the sounds call into SHELL32 and WINMM, which are loaded
-// on first use (about 15 ms each under Wine). The chart loader's thread loads
-// them once the chart is decoded, so the user-interface thread finds them
-// there.
+// SHELL32 and WINMM are loaded on first use, which takes a while; the chart
+// loader's thread loads them once the chart is decoded, so that the tray
+// icon and the first sound find them there.
 void loadLibrariesForLater() {
     loadSystemLibrary(L"shell32.dll");
     loadSystemLibrary(L"winmm.dll");

@@ -25,18 +25,11 @@ std::wstring autostartCommand(const ExeLocation& exe) {
 void applyAutostart(bool on, const ExeLocation& exe, StartupRegistry& registry) {
     const RegistryLocation where = splitRegistryLocation(kAutostartLocation);
     if (on) {
-        if (!registry.openKey(where.key) && !registry.createKey(where.key)) return;
-        registry.setString(where.valueName, autostartCommand(exe));
-        registry.closeKey();
+        registry.writeValue(where.key, where.valueName, autostartCommand(exe));
         return;
     }
-    bool deleted = false;
-    if (registry.openKey(where.key)) {
-        deleted = registry.deleteValue(where.valueName);
-        registry.closeKey();
-    }
     // A subkey of that name is the other form the entry may have taken.
-    if (!deleted) registry.deleteKey(kAutostartLocation);
+    if (!registry.deleteValue(where.key, where.valueName)) registry.deleteKey(kAutostartLocation);
 }
 
 }  // namespace pelomar

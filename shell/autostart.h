@@ -30,16 +30,18 @@ RegistryLocation splitRegistryLocation(std::string_view location);
 // "\"<directory>\<file name>\" 隐藏".
 std::wstring autostartCommand(const ExeLocation& exe);
 
-// The registry operations applyAutostart needs, on HKEY_CURRENT_USER. Names
-// are GBK; the command is wide text. At most one key is open at a time.
+// The registry operations applyAutostart needs, under HKEY_CURRENT_USER.
+// Key paths and value names are GBK; the data is wide text.
 class StartupRegistry {
 public:
     virtual ~StartupRegistry() = default;
-    virtual bool openKey(std::string_view key) = 0;    // for writing
-    virtual bool createKey(std::string_view key) = 0;  // opens it too
-    virtual bool setString(std::string_view name, std::wstring_view data) = 0;
-    virtual bool deleteValue(std::string_view name) = 0;
-    virtual void closeKey() = 0;
+    // Writes a REG_SZ value into the key, which is opened for writing or, if
+    // it cannot be opened, created. True when the value was written.
+    virtual bool writeValue(std::string_view key, std::string_view name, std::wstring_view data) = 0;
+    // Deletes the value from the key. False when the key cannot be opened or
+    // holds no such value.
+    virtual bool deleteValue(std::string_view key, std::string_view name) = 0;
+    // Deletes the key at this path, if there is one.
     virtual bool deleteKey(std::string_view path) = 0;
 };
 

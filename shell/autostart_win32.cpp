@@ -7,38 +7,44 @@
 
 namespace pelomar {
 
-bool WindowsStartupRegistry::openKey(std::string_view key) {
-    closeKey();
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, gbkToWide(key).c_str(), 0, KEY_WRITE, &opened) != ERROR_SUCCESS) return false;
-    key_ = opened;
-    return true;
-}
+namespace {
 
-bool WindowsStartupRegistry::createKey(std::string_view key) {
-    closeKey();
-    HKEY created = nullptr;
-    if (RegCreateKeyW(HKEY_CURRENT_USER, gbkToWide(key).c_str(), &created) != ERROR_SUCCESS) return false;
-    key_ = created;
-    return true;
-}
+// An open registry key, closed when it goes.
+class Key {
+public:
+    Key() = default;
+    ~Key() {
+        if (key_) RegCloseKey(key_);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY* out() { return &key_; }
+    HKEY get() const { return key_; }
 
-bool WindowsStartupRegistry::setString(std::string_view name, std::wstring_view data) {
-    if (!key_) return false;
+private:
+    HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+bool WindowsStartupRegistry::writeValue(std::string_view key, std::string_view name, std::wstring_view data) {
+    const std::wstring path = gbkToWide(key);
+    Key opened;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_WRITE, opened.out()) != ERROR_SUCCESS &&
+        RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), opened.out()) != ERROR_SUCCESS)
+        return false;
     // REG_SZ data with its terminating zero.
     const std::wstring text(data);
     const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(static_cast<HKEY>(key_), gbkToWide(name).c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()), bytes) == ERROR_SUCCESS;
+    return RegSetValueExW(opened.get(), gbkToWide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          bytes) == ERROR_SUCCESS;
 }
 
-bool WindowsStartupRegistry::deleteValue(std::string_view name) {
-    return key_ && RegDeleteValueW(static_cast<HKEY>(key_), gbkToWide(name).c_str()) == ERROR_SUCCESS;
-}
-
-void WindowsStartupRegistry::closeKey() {
-    if (key_) RegCloseKey(static_cast<HKEY>(key_));
-    key_ = nullptr;
+bool WindowsStartupRegistry::deleteValue(std::string_view key, std::string_view name) {
+    Key opened;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, gbkToWide(key).c_str(), 0, KEY_WRITE, opened.out()) != ERROR_SUCCESS)
+        return false;
+    return RegDeleteValueW(opened.get(), gbkToWide(name).c_str()) == ERROR_SUCCESS;
 }
 
 bool WindowsStartupRegistry::deleteKey(std::string_view path) {

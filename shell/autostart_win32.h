@@ -8,20 +8,9 @@ namespace pelomar {
 
 class WindowsStartupRegistry final : public StartupRegistry {
 public:
-    WindowsStartupRegistry() = default;
-    WindowsStartupRegistry(const WindowsStartupRegistry&) = delete;
-    WindowsStartupRegistry& operator=(const WindowsStartupRegistry&) = delete;
-    ~WindowsStartupRegistry() override { closeKey(); }
-
-    bool openKey(std::string_view key) override;
-    bool createKey(std::string_view key) override;
-    bool setString(std::string_view name, std::wstring_view data) override;
-    bool deleteValue(std::string_view name) override;
-    void closeKey() override;
+    bool writeValue(std::string_view key, std::string_view name, std::wstring_view data) override;
+    bool deleteValue(std::string_view key, std::string_view name) override;
     bool deleteKey(std::string_view path) override;
-
-private:
-    void* key_ = nullptr;  // HKEY
 };
 
 // applyAutostart for this executable, with the real registry.

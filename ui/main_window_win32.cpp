@@ -64,8 +64,7 @@ bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
     RegisterClassExW(&wc);
 
     // The retained copy is a 32-bit DIB section: exact whatever the display's
-    // colour depth, and made without a display device context (about a
-    // millisecond of start-up under Wine).
+    // colour depth, and made without a display device context.
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = kChartWidth;
@@ -230,8 +229,7 @@ void MainWindow::fitToChart() {
     const int width = fittedOuterSize(outer.right - outer.left, client.right - client.left, kChartWidth);
     const int height = fittedOuterSize(outer.bottom - outer.top, client.bottom - client.top, kChartHeight);
     // No WM_WINDOWPOSCHANGING: its default handling only clamps the size to
-    // the window's tracking limits, which a window this small never reaches,
-    // and under Wine that round costs over a millisecond of start-up.
+    // the window's tracking limits, which a window this small never reaches.
     if (width != outer.right - outer.left || height != outer.bottom - outer.top)
         SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);

@@ -13,20 +13,18 @@ namespace {
 // Records the registry calls; each answer is set by the case.
 class FakeRegistry : public StartupRegistry {
 public:
-    bool opens = true;
-    bool creates = true;
+    bool writes = true;
     bool deletes = true;
     std::vector<string> calls;
     std::wstring data;
 
-    bool openKey(std::string_view key) override { return record("open " + string(key), opens); }
-    bool createKey(std::string_view key) override { return record("create " + string(key), creates); }
-    bool setString(std::string_view name, std::wstring_view d) override {
+    bool writeValue(std::string_view key, std::string_view name, std::wstring_view d) override {
         data = d;
-        return record("set " + string(name), true);
+        return record("write " + string(key) + " : " + string(name), writes);
     }
-    bool deleteValue(std::string_view name) override { return record("delete value " + string(name), deletes); }
-    void closeKey() override { calls.push_back("close"); }
+    bool deleteValue(std::string_view key, std::string_view name) override {
+        return record("delete value " + string(key) + " : " + string(name), deletes);
+    }
     bool deleteKey(std::string_view path) override { return record("delete key " + string(path), false); }
 
 private:
@@ -73,32 +71,23 @@ TEST_CASE("the stored location splits at its last backslash, never inside a char
 TEST_CASE("applying the option to the registry") {
     FakeRegistry reg;
     const ExeLocation exe{L"D:\\x", L"P.exe"};
-    SUBCASE("on: the key is opened, the value written, the key closed") {
+    SUBCASE("on: the value is written into the Run key") {
         applyAutostart(true, exe, reg);
-        CHECK(reg.calls == Calls{"open " + kRun, "set Pelomar(Vok)", "close"});
+        CHECK(reg.calls == Calls{"write " + kRun + " : Pelomar(Vok)"});
         CHECK(reg.data == L"\"D:\\x\\P.exe\" \u9690\u85CF");
-    }
-    SUBCASE("on, and the key cannot be opened: it is created") {
-        reg.opens = false;
+        // A failed write is left at that: nothing else is tried.
+        reg.calls.clear();
+        reg.writes = false;
         applyAutostart(true, exe, reg);
-        CHECK(reg.calls == Calls{"open " + kRun, "create " + kRun, "set Pelomar(Vok)", "close"});
-    }
-    SUBCASE("on, and neither works: nothing is written") {
-        reg.opens = reg.creates = false;
-        applyAutostart(true, exe, reg);
-        CHECK(reg.calls == Calls{"open " + kRun, "create " + kRun});
+        CHECK(reg.calls == Calls{"write " + kRun + " : Pelomar(Vok)"});
     }
     SUBCASE("off: the value is deleted") {
         applyAutostart(false, exe, reg);
-        CHECK(reg.calls == Calls{"open " + kRun, "delete value Pelomar(Vok)", "close"});
+        CHECK(reg.calls == Calls{"delete value " + kRun + " : Pelomar(Vok)"});
     }
     SUBCASE("off, and no value was deleted: a subkey of that name is tried") {
         reg.deletes = false;
         applyAutostart(false, exe, reg);
-        CHECK(reg.calls == Calls{"open " + kRun, "delete value Pelomar(Vok)", "close", "delete key " + kRun + "\\Pelomar(Vok)"});
-        reg.calls.clear();
-        reg.opens = false;
-        applyAutostart(false, exe, reg);
-        CHECK(reg.calls == Calls{"open " + kRun, "delete key " + kRun + "\\Pelomar(Vok)"});
+        CHECK(reg.calls == Calls{"delete value " + kRun + " : Pelomar(Vok)", "delete key " + kRun + "\\Pelomar(Vok)"});
     }
 }

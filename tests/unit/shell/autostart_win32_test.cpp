@@ -116,6 +116,25 @@ TEST_CASE("with no value, a subkey of the entry's name is removed instead") {
     CHECK_FALSE(subkeyExists());
 }
 
+TEST_CASE("writing into a key that does not exist yet creates it; deleting from it fails quietly") {
+    WindowsStartupRegistry registry;
+    const std::string scratch = "Software\\Pelomar test\\\xD1\xA7\xCF\xB0\\Run";  // 学习
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Pelomar test");
+    CHECK_FALSE(registry.deleteValue(scratch, "v"));
+    CHECK(registry.writeValue(scratch, "v", L"\u97F3\u6807"));
+    HKEY key = nullptr;
+    REQUIRE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Pelomar test\\\u5B66\u4E60\\Run", 0, KEY_READ, &key) ==
+            ERROR_SUCCESS);
+    wchar_t data[16] = {};
+    DWORD bytes = sizeof data;
+    CHECK(RegQueryValueExW(key, L"v", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes) == ERROR_SUCCESS);
+    RegCloseKey(key);
+    CHECK(std::wstring(data) == L"\u97F3\u6807");
+    CHECK(registry.deleteValue(scratch, "v"));
+    CHECK_FALSE(registry.deleteValue(scratch, "v"));
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Pelomar test");
+}
+
 TEST_CASE("the hidden argument in UTF-16 is the GBK one") {
     CHECK(wideToGbk(kHiddenArgumentWide) == "\xD2\xFE\xB2\xD8");
 }
