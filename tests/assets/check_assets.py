@@ -24,31 +24,15 @@ try:
 except ImportError:  # the structural checks still run
     Image = None
 
-# symbol: (WAV file bytes, data chunk bytes, card GIF bytes)
-SIZES = {
-    1: (11902, 11784, 8863), 2: (96116, 95998, 8349), 3: (13438, 13320, 8188),
-    4: (12414, 12296, 8228), 5: (11390, 11272, 9993), 6: (15486, 15368, 9267),
-    7: (16510, 16392, 10240), 8: (9854, 9736, 7955), 9: (12414, 12296, 8494),
-    10: (16500, 16384, 7518), 11: (22644, 22528, 7772), 12: (14128, 14010, 9375),
-    13: (18046, 17928, 8790), 14: (6782, 6664, 7921), 15: (17534, 17416, 8095),
-    16: (11902, 11784, 9672), 17: (19070, 18952, 8301), 18: (15998, 15880, 9185),
-    19: (20094, 19976, 9240), 20: (11428, 11309, 8573), 21: (21620, 21504, 7562),
-    22: (23668, 23552, 7828), 23: (16510, 16392, 8574), 24: (21630, 21512, 8467),
-    25: (15998, 15880, 8242), 26: (12498, 12380, 7657), 27: (18558, 18440, 9134),
-    28: (20606, 20488, 8390), 29: (13950, 13832, 8745), 30: (14496, 14378, 7835),
-    31: (11490, 11372, 7724), 32: (17568, 17450, 8058), 33: (8830, 8712, 8314),
-    34: (10878, 10760, 8356), 35: (8528, 8410, 7939), 36: (12002, 11884, 7894),
-    37: (8930, 8812, 7499), 38: (11390, 11272, 8047), 39: (8318, 8200, 7422),
-    40: (7806, 7688, 7612), 41: (11926, 11807, 7601), 42: (14462, 14344, 7963),
-    43: (13950, 13832, 7812), 44: (13950, 13832, 7673), 45: (14974, 14856, 7547),
-    46: (12414, 12296, 7996), 47: (11390, 11272, 7956), 48: (12926, 12808, 7882),
-}
-WIDE = {2, 10, 11, 21, 22}  # 16-bit 22050 Hz; the rest are 8-bit 11025 Hz
-PICTURES = {"chart.gif": (530, 459, 41082), "logo.gif": (350, 195, 21312),
-            "portrait.gif": (150, 150, 20102)}
+# The sizes and formats the program embeds its media with are kept in one
+# place, the generator's content module.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "assets"))
+import content  # noqa: E402
+from content import CARD_SIZE, ICON_SIZES, SIZES, WIDE_ENTRIES as WIDE  # noqa: E402
+
+PICTURES = {name + ".gif": size for name, size in content.PICTURES.items()}
 CLOSING_SILENCE_MS = 20
-CARD_W, CARD_H = 300, 304
-ICON_SIZES = [16, 24, 32, 48]
+CARD_W, CARD_H = CARD_SIZE
 GLYPHS = ("p t k f θ s ʃ h tʃ ts tr b d g v ð z ʒ r dʒ dz dr j w m n ŋ l "
           "iː əː ɑː ɔː uː i e æ ə ʌ ɔ u ei ai ɔi əu au iə ɛə uə").split()
 
@@ -206,8 +190,8 @@ def ico_problems(data):
             p.append("entry %d: DIB header %r" % (i, (hsize, dw, dh, dplanes, dbpp, comp)))
         if length != 40 + w * h * 4 + mask_stride * h:
             p.append("entry %d: %d bytes, expected colour rows and AND mask" % (i, length))
-    if sorted(sizes) != ICON_SIZES:
-        p.append("icon sizes %r, expected %r" % (sorted(sizes), ICON_SIZES))
+    if sorted(sizes) != list(ICON_SIZES):
+        p.append("icon sizes %r, expected %r" % (sorted(sizes), list(ICON_SIZES)))
     return p
 
 
