@@ -4,7 +4,8 @@
 // the old file rewritten in place. A read-only file is left alone.
 //
 // The temporary file has one name, so a save that was killed leaves at most
-// one, and the next save takes it over. A save holds it from its creation
+// one, and the next save takes it over (or, with nothing to write, removes
+// it). A save holds it from its creation
 // until it has taken the file's place, so that two copies of the program
 // saving at once take turns: the later one waits for the earlier one's
 // temporary to be gone, and its text lands last.
@@ -60,7 +61,8 @@ public:
     virtual bool temporaryPresent() = 0;
     // The whole text into the held temporary file, flushed to the disk.
     virtual bool writeTemporary(std::string_view text) = 0;
-    // The held temporary file takes the file's place; let go of it.
+    // The held temporary file takes the file's place and is let go of; after
+    // a failure it is still held.
     virtual FileError replaceWithTemporary() = 0;
     // The held temporary file is deleted; let go of it.
     virtual void removeTemporary() = 0;
