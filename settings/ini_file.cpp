@@ -215,4 +215,10 @@ bool isUtf16Text(std::string_view text) {
     return text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'));
 }
 
+bool endsInLeadByte(std::string_view text) {
+    size_t i = 0;
+    while (i + 1 < text.size()) i += isGbkLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    return i + 1 == text.size() && isGbkLeadByte(static_cast<unsigned char>(text[i]));
+}
+
 }  // namespace pelomar::ini

@@ -47,4 +47,8 @@ std::string writeValue(std::string_view text, std::string_view section, std::str
 // the platform; this module reads and writes only byte (ANSI) text.
 bool isUtf16Text(std::string_view text);
 
+// True when the text's last byte starts a double-byte character, so that a
+// byte appended to the text would become part of that character.
+bool endsInLeadByte(std::string_view text);
+
 }  // namespace pelomar::ini

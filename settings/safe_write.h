@@ -2,24 +2,74 @@
 // new text goes into a temporary file beside it, which then takes the old
 // file's place in one step. Only where the directory refuses new files is
 // the old file rewritten in place. A read-only file is left alone.
+//
+// The temporary file has one name, so a save that was killed leaves at most
+// one, and the next save takes it over (or, with nothing to write, removes
+// it). A save holds it from its creation
+// until it has taken the file's place, so that two copies of the program
+// saving at once take turns: the later one waits for the earlier one's
+// temporary to be gone, and its text lands last.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace pelomar {
 
+// A Windows system error number; 0 for success.
+using FileError = unsigned long;
+inline constexpr FileError kFileOk = 0;
+inline constexpr FileError kErrorAccessDenied = 5;
+inline constexpr FileError kErrorSharingViolation = 32;
+inline constexpr FileError kErrorCannotMake = 82;
+
+// A scanner, an indexer, a sync client or another copy of the program holds
+// the file for a moment: worth a few more tries, this far apart.
+inline constexpr int kLockedTries = 5;
+inline constexpr int kLockedPauseMs = 50;
+// Another copy's temporary file is busy for the whole of its save, its own
+// tries at replacing included; waiting for it takes longer.
+inline constexpr int kBusyTemporaryTries = 8;
+
+// Runs attempt until it succeeds, fails with anything but a sharing
+// violation or a denied access, or has run `tries` times, pausing
+// kLockedPauseMs between runs. Returns the last result.
+FileError retryWhileLocked(const std::function<FileError()>& attempt, const std::function<void(int)>& pause,
+                           int tries = kLockedTries);
+
+// What an in-place rewrite writes over a file of oldSize bytes, in one
+// write, before it cuts the file to the text's length: the text, and when it
+// is shorter, blanks up to the old length. Until the cut the file then reads
+// as the new text (blanks at the end of a line mean nothing in an INI file)
+// instead of the new text followed by the old one's tail. Not padded when
+// the text ends in the first byte of a double-byte character, which would
+// take the first blank as its second byte.
+std::string inPlaceBytes(std::string_view text, std::uint64_t oldSize);
+
 class ReplaceableFile {
 public:
-    enum class TempResult { Written, CannotCreate, Failed };
-
     virtual ~ReplaceableFile() = default;
     virtual bool exists() = 0;
     virtual bool isReadOnly() = 0;
-    // A failed write removes what it had written itself.
-    virtual TempResult writeTemporary(std::string_view text) = 0;
-    virtual bool replaceWithTemporary() = 0;
+    // Creates the temporary file, or takes over the one a killed save left,
+    // empty, and holds it so that no one else can write it.
+    virtual FileError holdTemporary() = 0;
+    // Whether a file of the temporary file's name is there (a directory of
+    // that name is not one).
+    virtual bool temporaryPresent() = 0;
+    // The whole text into the held temporary file, flushed to the disk.
+    virtual bool writeTemporary(std::string_view text) = 0;
+    // The held temporary file takes the file's place and is let go of; after
+    // a failure it is still held.
+    virtual FileError replaceWithTemporary() = 0;
+    // The held temporary file is deleted; let go of it.
     virtual void removeTemporary() = 0;
-    virtual bool rewriteInPlace(std::string_view text) = 0;
+    // Opens the file alone, writes inPlaceBytes over it and cuts it to the
+    // text's length.
+    virtual FileError rewriteInPlace(std::string_view text) = 0;
+    virtual void pause(int milliseconds) = 0;
 };
 
 // True when the file now holds the text.

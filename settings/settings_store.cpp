@@ -40,9 +40,14 @@ void saveSettings(const ContextMenu& menu, SettingsFile& file) {
         file.writeText(settingsText(menu, {}));
         return;
     }
-    if (!readable(text)) return;
-    const std::string updated = settingsText(menu, text.bytes);
-    if (updated != text.bytes) file.writeText(updated);
+    if (readable(text)) {
+        const std::string updated = settingsText(menu, text.bytes);
+        if (updated != text.bytes) {
+            file.writeText(updated);
+            return;
+        }
+    }
+    file.removeLeftovers();
 }
 
 }  // namespace pelomar

@@ -36,6 +36,8 @@ public:
     virtual SettingsText readText() = 0;
     // Replaces the file's text; a failure leaves the old file and says nothing.
     virtual void writeText(std::string_view text) = 0;
+    // Nothing to write: clears what a killed earlier write left beside the file.
+    virtual void removeLeftovers() = 0;
 };
 
 // Called right after an option that acts on the system has been read.
@@ -46,7 +48,8 @@ using ApplyOption = std::function<void(Option option)>;
 void loadSettings(ContextMenu& menu, SettingsFile& file, const ApplyOption& apply);
 
 // Writes all eleven marks as 真 or 假 into the file's text, keeping the rest
-// of it, and writes the file once if anything changed.
+// of it, and writes the file once if anything changed; a save that writes
+// nothing removes the leftovers of a killed one instead.
 void saveSettings(const ContextMenu& menu, SettingsFile& file);
 
 // The file's new text after the eleven updates.

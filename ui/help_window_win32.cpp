@@ -33,17 +33,26 @@ void registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, LPCWST
 // The default value of HKEY_CLASSES_ROOT\<path>, environment references
 // expanded; empty when there is none.
 std::wstring classesDefaultValue(const std::wstring& path) {
+    // RegGetValueW takes REG_EXPAND_SZ only together with RRF_NOEXPAND (else
+    // ERROR_INVALID_PARAMETER); the expanding is done here.
+    constexpr DWORD kStrings = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
     DWORD bytes = 0;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
-                     nullptr, &bytes) != ERROR_SUCCESS ||
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, kStrings, nullptr, nullptr, &bytes) != ERROR_SUCCESS ||
         bytes < sizeof(wchar_t))
         return {};
     std::wstring value(bytes / sizeof(wchar_t), L'\0');
-    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
-                     value.data(), &bytes) != ERROR_SUCCESS)
+    DWORD type = 0;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, kStrings, &type, value.data(), &bytes) !=
+        ERROR_SUCCESS)
         return {};
     value.resize(wcsnlen(value.c_str(), value.size()));
-    return value;
+    if (type != REG_EXPAND_SZ) return value;
+    const DWORD length = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
+    if (length == 0) return {};
+    std::wstring expanded(length, L'\0');
+    if (ExpandEnvironmentStringsW(value.c_str(), expanded.data(), length) != length) return {};
+    expanded.resize(length - 1);
+    return expanded;
 }
 
 bool runCommandLine(std::wstring commandLine) {

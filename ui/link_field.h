@@ -33,8 +33,12 @@ std::string linkDisplayText(const LinkSpec& link);
 
 // The fallback command line from the .htm handler's open command: cut from
 // the first "%1" in double quotes (the opening quote included), else from the
-// first %1, else keep it whole; then one blank and the target. Empty when
-// there is no target or no program before the cut, so nothing is run then.
+// first %1, else keep it whole; then one blank and the target in double
+// quotes. Empty, so that nothing is run, when there is no target or no
+// program before the cut, when the target holds a double quote, and when the
+// program path is not quoted but has a blank in it: the path of an unquoted
+// command runs to its first ".exe", and with a blank in it Windows would try
+// the part before the blank as a program of its own first.
 std::wstring fallbackCommandLine(std::wstring_view openCommand, std::wstring_view target);
 
 // What a pointer event asks of the field's window.

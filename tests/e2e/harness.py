@@ -7,6 +7,7 @@ windows, move and click the pointer, take screenshots and read the registry.
 Only processes started here are stopped, by their ids, and the prefix's own
 wineserver.
 """
+import contextlib
 import os
 import re
 import shutil
@@ -337,6 +338,25 @@ class Session:
         return image
 
     # -- registry --------------------------------------------------------------
+    @contextlib.contextmanager
+    def registry_restored(self, *keys):
+        """Lets a test change the given registry keys: afterwards each is as
+        it was, its values and subkeys, or gone if it was not there."""
+        backups = []
+        for number, key in enumerate(keys):
+            backup = os.path.join(WORK_DIR, "registry-backup-%d.reg" % number)
+            if os.path.exists(backup):
+                os.remove(backup)
+            self._wine_detached(["reg", "export", key, windows_path(backup), "/y"])
+            backups.append((key, backup if os.path.exists(backup) else None))
+        try:
+            yield
+        finally:
+            for key, backup in backups:
+                self._wine_detached(["reg", "delete", key, "/f"])
+                if backup:
+                    self._wine_detached(["reg", "import", windows_path(backup)])
+
     def reg_value(self, key, name):
         """The data of a registry value as reg.exe prints it, or None."""
         result = subprocess.run([WINE, "reg", "query", key, "/v", name], env=self.env(), capture_output=True,

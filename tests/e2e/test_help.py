@@ -1,6 +1,7 @@
 """Help and about on the real program: the help box, and the about window's
 place, pictures, links, dragging and ways of closing."""
 import os
+import shutil
 import sys
 import time
 import unittest
@@ -132,6 +133,47 @@ class HelpTest(SessionTestCase):
         self.session.click(*self.session.close_box(window))
         self.assertEqual(program.wait_exit(), 0)
         self.assertEqual(self.session.windows(ABOUT), [])
+
+    def test_a_link_the_shell_cannot_open_goes_to_the_htm_browser(self):
+        recorder = os.environ.get("PELOMAR_COMMAND_LINE_RECORDER", "")
+        if not os.path.isfile(recorder):
+            self.skipTest("PELOMAR_COMMAND_LINE_RECORDER does not name the command-line recorder")
+        # The browser: a program that writes down its command line, in a folder with a blank,
+        # registered as browsers often are, with an environment reference in a REG_EXPAND_SZ.
+        browser = os.path.join(harness.WORK_DIR, "run", "web browser")
+        shutil.rmtree(browser, ignore_errors=True)
+        os.makedirs(browser)
+        shutil.copy2(recorder, os.path.join(browser, "browser.exe"))
+        record = os.path.join(browser, "command-line.txt")
+        with self.session.registry_restored(r"HKCR\.htm", r"HKCR\PelomarTestPage", r"HKCR\https"):
+            self.session.wine(["reg", "add", r"HKCR\.htm", "/ve", "/d", "PelomarTestPage", "/f"])
+            self.session.wine(["reg", "add", r"HKCR\PelomarTestPage\shell\open\command", "/ve", "/t",
+                               "REG_EXPAND_SZ", "/d", '"%PELOMAR_TEST_BROWSER%\\browser.exe" -page "%1"', "/f"])
+            # No program for https links: the shell cannot open the link, and the fallback runs.
+            self.session.wine(["reg", "delete", r"HKCR\https", "/f"], check=False)
+            os.environ["PELOMAR_TEST_BROWSER"] = harness.windows_path(browser)
+            try:
+                program, window = self.start("link-fallback")
+            finally:
+                del os.environ["PELOMAR_TEST_BROWSER"]
+            self.choose(window, ABOUT_ITEM)
+            about = self.about_window()
+            self.assertIsNotNone(about, "about window did not appear")
+            x, y, _, _ = self.session.geometry(about)
+            cx, cy = x + CLIENT_INSET, y + CLIENT_INSET
+            link = (cx + LINK6[0] + 2, cy + LINK6[1] + 2, cx + LINK6[0] + LINK6[2] - 2, cy + LINK6[1] + LINK6[3] - 2)
+            self.session.click((link[0] + link[2]) // 2, (link[1] + link[3]) // 2)
+            self.assertTrue(harness.wait_until(lambda: os.path.exists(record), 15.0), "the .htm browser did not run")
+            with open(record, encoding="utf-8") as f:
+                self.assertEqual(f.read(), '"%s\\browser.exe" -page  "https://www.example.com/pelomar/"'
+                                 % harness.windows_path(browser))
+            # Opened by the fallback, the link counts as visited.
+            self.session.move(cx + 250, cy + 120)
+            visited = harness.wait_until(
+                lambda: harness.count_pixels(self.session.screenshot(), link, magentaish) > 20, 10.0)
+            self.assertTrue(visited, "the opened link did not turn magenta")
+            self.session.click(*self.session.close_box(window))
+            self.assertEqual(program.wait_exit(), 0)
 
     def test_about_window_drags_by_the_portrait_and_closes_by_esc_or_background(self):
         program, window = self.start("about-close")

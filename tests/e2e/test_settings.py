@@ -3,6 +3,8 @@ without a settings file, the file written on closing, options unchecked in
 the menu staying off after a restart, and the start-up entry in the
 registry following its option at once."""
 import os
+import random
+import shutil
 import subprocess
 import sys
 import time
@@ -223,6 +225,34 @@ class SettingsTest(SessionTestCase):
         self.assertEqual(wait_until(lambda: self.window_state() == 1 | 2 and 1 | 2, 20) or self.window_state(), 1 | 2,
                          "not started hidden from the entry")
         self.session.stop_stragglers()
+
+    def test_a_save_killed_half_way_leaves_old_or_new_text_and_nothing_after_the_next_save(self):
+        # bench/settings_kill_win32_bench.cpp saves these two texts alternately until it is killed.
+        helper = os.environ.get("PELOMAR_SETTINGS_KILL", "")
+        if not os.path.isfile(helper):
+            self.skipTest("PELOMAR_SETTINGS_KILL does not name the settings kill helper")
+        short = settings_bytes([False] * 11)
+        long_text = b"[notes]\r\nline=" + b"-" * 400 + b"\r\n" + settings_bytes([True] * 11)
+        folder = os.path.join(harness.WORK_DIR, "run", "killed-save")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        ini = os.path.join(folder, "Pelomar.ini")
+        # A save that writes and one with nothing to write both clear what the killed one left.
+        for next_save in ["keep", "save"] * 4:
+            saver = subprocess.Popen([harness.WINE, helper, "loop", harness.windows_path(folder)],
+                                     env=self.session.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            try:
+                self.assertEqual(saver.stdout.readline().strip(), b"ready")
+                time.sleep(random.uniform(0.0, 0.03))
+            finally:
+                saver.kill()
+                saver.wait()
+                saver.stdout.close()
+            with open(ini, "rb") as f:
+                self.assertIn(f.read(), (short, long_text), "the kill left the settings file torn")
+            subprocess.run([harness.WINE, helper, next_save, harness.windows_path(folder)], env=self.session.env(),
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
+            self.assertEqual(os.listdir(folder), ["Pelomar.ini"], "left beside it after the next save")
 
     def _caption(self, window):
         x, y, w, _ = self.session.geometry(window)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include "settings/settings_file_win32.h"
 #include "settings/settings_store.h"
@@ -51,6 +52,39 @@ std::string contents(const std::wstring& path) {
     return file.readText().bytes;
 }
 
+void put(const std::wstring& path, std::string_view bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(h);
+}
+
+// A file opened by someone else (a scanner, an indexer, another copy of
+// the program) and let go of after a moment, or at the end of the scope.
+class Holder {
+public:
+    Holder(const std::wstring& path, DWORD access, DWORD share, DWORD forMs = 0)
+        : handle_(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        REQUIRE(handle_ != INVALID_HANDLE_VALUE);
+        if (forMs) letGo_ = std::thread([this, forMs] {
+            Sleep(forMs);
+            CloseHandle(handle_);
+        });
+    }
+    ~Holder() {
+        if (letGo_.joinable())
+            letGo_.join();
+        else
+            CloseHandle(handle_);
+    }
+
+private:
+    HANDLE handle_;
+    std::thread letGo_;
+};
+
+constexpr DWORD kMoment = 60;  // longer than one pause between tries, far shorter than all of them
+
 }  // namespace
 
 TEST_CASE("the settings file is read whole and replaced whole") {
@@ -86,6 +120,71 @@ TEST_CASE("the settings file is read whole and replaced whole") {
         CHECK(nowhere.readText().state == SettingsText::State::Missing);
         nowhere.writeText("x");
         CHECK(nowhere.readText().state == SettingsText::State::Missing);
+    }
+}
+
+TEST_CASE("a settings file held for a moment by another program still gets the save") {
+    Folder folder;
+    const std::wstring path = folder.file(L"Pelomar.ini");
+    put(path, "");
+    WindowsSettingsFile file(path);
+    ContextMenu menu;
+    menu.setOption(Option::HoverSound, false);
+    const std::string saved = settingsText(menu, {});
+
+    SUBCASE("read by an indexer") {
+        Holder indexer(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, kMoment);
+        saveSettings(menu, file);
+    }
+    SUBCASE("opened alone by a scanner") {
+        Holder scanner(path, GENERIC_READ, 0, kMoment);
+        saveSettings(menu, file);
+    }
+    CHECK(contents(path) == saved);
+    CHECK(folder.names() == std::vector<std::wstring>{L"Pelomar.ini"});
+}
+
+TEST_CASE("the temporary file: one name, taken over after a kill, taken in turns by two copies") {
+    Folder folder;
+    const std::wstring path = folder.file(L"Pelomar.ini");
+    const std::wstring temporary = folder.file(L"Pelomar.ini.tmp");
+    const std::vector<std::wstring> onlyTheFile{L"Pelomar.ini"};
+    WindowsSettingsFile file(path);
+    file.writeText("[a]\r\nk=1\r\n");
+
+    SUBCASE("what a killed save left goes with the next save, whether it writes or not") {
+        for (const bool changed : {true, false}) {
+            CAPTURE(changed);
+            put(temporary, "[\xB2\xCB\xB5");  // cut short
+            saveSettings(ContextMenu{}, file);
+            CHECK(folder.names() == onlyTheFile);
+            CHECK(contents(path).find("[a]\r\nk=1\r\n") == 0);
+        }
+    }
+    SUBCASE("another copy saving: this one waits for its temporary file, then saves") {
+        put(temporary, "");
+        {
+            Holder otherCopy(temporary, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, kMoment);
+            file.writeText("mine");
+        }
+        CHECK(contents(path) == "mine");
+        CHECK(folder.names() == onlyTheFile);  // the other copy's file, once let go of, was this one's to reuse
+    }
+    SUBCASE("another copy's temporary file busy throughout: nothing is written, least of all in place") {
+        put(temporary, "");
+        {
+            Holder otherCopy(temporary, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE);
+            file.writeText("mine");
+        }
+        CHECK(contents(path) == "[a]\r\nk=1\r\n");
+    }
+    SUBCASE("where no temporary file can be made the file is rewritten in place, cut to the text's length") {
+        REQUIRE(CreateDirectoryW(temporary.c_str(), nullptr));
+        file.writeText("x");
+        CHECK(contents(path) == "x");
+        file.writeText("[a]\r\nk=2\r\n[b]\r\n");
+        CHECK(contents(path) == "[a]\r\nk=2\r\n[b]\r\n");
+        RemoveDirectoryW(temporary.c_str());
     }
 }
 

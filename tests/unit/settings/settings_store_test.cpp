@@ -36,11 +36,13 @@ class FakeFile : public SettingsFile {
 public:
     SettingsText text;
     std::vector<string> writes;
+    int leftoversRemoved = 0;
     SettingsText readText() override { return text; }
     void writeText(std::string_view t) override {
         writes.emplace_back(t);
         text = {SettingsText::State::Present, string(t)};
     }
+    void removeLeftovers() override { ++leftoversRemoved; }
 };
 
 FakeFile fileWith(const string& bytes) {
@@ -144,10 +146,11 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
         expected.replace(expected.find(third) + third.size(), 2, kFalse);
         CHECK(file.writes[0] == expected);
     }
-    SUBCASE("an up-to-date file is not written again") {
+    SUBCASE("an up-to-date file is not written again; a killed save's leftovers go all the same") {
         FakeFile file = fileWith(allLines(kTrue));
         saveSettings(ContextMenu{}, file);
         CHECK(file.writes.empty());
+        CHECK(file.leftoversRemoved == 1);
     }
     SUBCASE("other sections, comments and blank lines stay; changed keys change in place") {
         const string before = "; mine\n[other]\nx=1\n\n" + allLines(kTrue) + "\n[more]\ny=2\n";
@@ -156,6 +159,7 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
         menu.setOption(Option::HoverSound, false);
         saveSettings(menu, file);
         REQUIRE(file.writes.size() == 1);
+        CHECK(file.leftoversRemoved == 0);  // the write takes them over
         string expected = before;
         const string first = kHoverSound + "=";
         expected.replace(expected.find(first) + first.size(), 2, kFalse);
@@ -171,6 +175,7 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
             loadSettings(menu, *f, nullptr);
             saveSettings(menu, *f);
             CHECK(f->writes.empty());
+            CHECK(f->leftoversRemoved == 1);
         }
         CHECK_FALSE(menu.option(Option::HoverSound));
     }

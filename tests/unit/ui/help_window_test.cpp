@@ -98,23 +98,38 @@ TEST_CASE("link targets and what a field shows") {
 
 TEST_CASE("the fallback command line from the .htm browser's open command") {
     const std::wstring t = L"https://example.com/a?b=1";
+    const std::wstring q = L"\"" + t + L"\"";
     // The quoted %1 goes with its opening quote; the blank before it stays.
     CHECK(fallbackCommandLine(L"\"C:\\Program Files\\Web\\web.exe\" -nohome \"%1\"", t) ==
-          L"\"C:\\Program Files\\Web\\web.exe\" -nohome  " + t);
-    CHECK(fallbackCommandLine(L"C:\\web.exe %1", t) == L"C:\\web.exe  " + t);
-    CHECK(fallbackCommandLine(L"C:\\web.exe %1 --new", t) == L"C:\\web.exe  " + t);
+          L"\"C:\\Program Files\\Web\\web.exe\" -nohome  " + q);
+    CHECK(fallbackCommandLine(L"C:\\web.exe %1", t) == L"C:\\web.exe  " + q);
+    CHECK(fallbackCommandLine(L"C:\\web.exe %1 --new", t) == L"C:\\web.exe  " + q);
     // A quoted %1 wins over an earlier bare one.
-    CHECK(fallbackCommandLine(L"C:\\web.exe %1 -u \"%1\"", t) == L"C:\\web.exe %1 -u  " + t);
-    CHECK(fallbackCommandLine(L"\"C:\\web.exe\" \"%1\" \"%1\"", t) == L"\"C:\\web.exe\"  " + t);
+    CHECK(fallbackCommandLine(L"C:\\web.exe %1 -u \"%1\"", t) == L"C:\\web.exe %1 -u  " + q);
+    CHECK(fallbackCommandLine(L"\"C:\\web.exe\" \"%1\" \"%1\"", t) == L"\"C:\\web.exe\"  " + q);
     // No %1 at all: the whole command, then the target.
-    CHECK(fallbackCommandLine(L"\"C:\\web.exe\" -new-window", t) == L"\"C:\\web.exe\" -new-window " + t);
-    CHECK(fallbackCommandLine(L"C:\\web.exe \"%2\"", t) == L"C:\\web.exe \"%2\" " + t);
-    CHECK(fallbackCommandLine(L"C:\\\u7F51\u9875.exe %1", t) == L"C:\\\u7F51\u9875.exe  " + t);
+    CHECK(fallbackCommandLine(L"\"C:\\web.exe\" -new-window", t) == L"\"C:\\web.exe\" -new-window " + q);
+    CHECK(fallbackCommandLine(L"C:\\web.exe \"%2\"", t) == L"C:\\web.exe \"%2\" " + q);
+    CHECK(fallbackCommandLine(L"C:\\\u7F51\u9875.exe %1", t) == L"C:\\\u7F51\u9875.exe  " + q);
+    CHECK(fallbackCommandLine(L"rundll32 url.dll,FileProtocolHandler %1", t) ==
+          L"rundll32 url.dll,FileProtocolHandler  " + q);
+    CHECK(fallbackCommandLine(L"C:\\Windows\\rundll32.EXE \"C:\\Program Files\\u.dll\",Open %1", t) ==
+          L"C:\\Windows\\rundll32.EXE \"C:\\Program Files\\u.dll\",Open  " + q);
+    // A blank in the target stays inside its quotes; backslashes ahead of the closing one are doubled.
+    CHECK(fallbackCommandLine(L"C:\\web.exe %1", L"C:\\my pages\\a b.htm") ==
+          L"C:\\web.exe  \"C:\\my pages\\a b.htm\"");
+    CHECK(fallbackCommandLine(L"C:\\web.exe %1", L"C:\\pages\\") == L"C:\\web.exe  \"C:\\pages\\\\\"");
     // No browser: nothing is run, rather than the target on its own.
     CHECK(fallbackCommandLine(L"", t).empty());
     CHECK(fallbackCommandLine(L"\"%1\"", t).empty());
     CHECK(fallbackCommandLine(L"  %1", t).empty());
     CHECK(fallbackCommandLine(L"C:\\web.exe %1", L"").empty());
+    // An unquoted program path with a blank is refused: C:\Program.exe would be tried first.
+    CHECK(fallbackCommandLine(L"C:\\Program Files\\Web\\web.exe -nohome \"%1\"", t).empty());
+    CHECK(fallbackCommandLine(L" C:\\Program Files\\Web\\web.exe", t).empty());
+    CHECK(fallbackCommandLine(L"C:\\Program Files\\Web\\web.EXE\t%1", t).empty());
+    // A target with a quote would end its own quoting early.
+    CHECK(fallbackCommandLine(L"C:\\web.exe %1", L"https://example.com/\"x").empty());
 }
 
 TEST_CASE("a link field: red under the pointer with the mouse captured, magenta once opened") {
