@@ -247,9 +247,13 @@ TEST_CASE("a stream whose blocks never come back is neither closed nor freed") {
     REQUIRE(player->playSymbol(2));
     REQUIRE(device.waitFor([](const FakeDevice& d) { return d.streamCount() == 1 && d.streamAt(0).blocks.size() == 7; }));
     device.complete(0, 2);
+    // Both seen at time 0: the silence limit runs to 8888.
+    REQUIRE(device.waitFor([](const FakeDevice& d) { return d.streamAt(0).prepared.size() == 5; }));
+    REQUIRE(clock.waitForDeadline(8888));
     clock.advance(1000);
     player->stopAllSounds();
-    // The break-off gives nothing back: the worker waits for the five blocks still out, then gives up.
+    // The break-off gives nothing back: the worker waits for the five blocks
+    // still out, then gives up.
     REQUIRE(clock.waitForDeadline(1000 + 8888));
     clock.advance(8888);
     REQUIRE(player->waitForSilence(kPatience));
