@@ -17,7 +17,7 @@ namespace {
 
 class Win32VoiceSync final : public VoiceSync {
 public:
-    Win32VoiceSync() { InitializeCriticalSection(&lock_); }
+    Win32VoiceSync() { InitializeCriticalSectionEx(&lock_, 0, CRITICAL_SECTION_NO_DEBUG_INFO); }
     ~Win32VoiceSync() override {
         DeleteCriticalSection(&lock_);
         if (const HANDLE event = event_.load()) CloseHandle(event);
