@@ -48,6 +48,7 @@ public:
         return std::make_unique<Stream>(*this, std::move(inner));
     }
     std::atomic<double> firstBlockUs{0};
+    int streamsNotClosed() const { return real_.streamsNotClosed(); }
 
 private:
     struct Stream final : WaveStream {
@@ -145,6 +146,7 @@ int main(int argc, char** argv) {
         std::printf("  after %5d      %8zu KiB  (%+lld KiB)\n", done, committedBytes() / 1024,
                     (static_cast<long long>(committedBytes()) - static_cast<long long>(before)) / 1024);
     }
-    std::printf("voices left: %zu\n", player.activeVoices());
+    std::printf("voices left: %zu, kept with blocks out: %d, streams not closed: %d\n", player.activeVoices(),
+                player.abandonedVoices(), device.streamsNotClosed());
     return 0;
 }

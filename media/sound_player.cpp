@@ -4,6 +4,7 @@
 #include <new>
 
 #include "media/assets.h"
+#include "media/kept_for_the_run.h"
 
 namespace pelomar {
 namespace {
@@ -79,13 +80,22 @@ bool SoundPlayer::waitForSilence(std::chrono::milliseconds patience) {
     return workerEnded_.wait_for(lock, patience, [this] { return workers_ == 0; });
 }
 
+int SoundPlayer::abandonedVoices() const {
+    std::lock_guard lock(mutex_);
+    return abandoned_;
+}
+
 void SoundPlayer::work(SoundVoice* voice) {
-    voice->run(device_, clock_);
+    const bool released = voice->run(device_, clock_);
     std::unique_ptr<SoundVoice> ended;
     {
         std::lock_guard lock(mutex_);
         ended = takeFrom(voices_, voice);
+        if (!released) ++abandoned_;
     }
+    // The device still holds blocks of the voice: it may write into its ring
+    // and report to it at any time, even once the player is gone.
+    if (!released) keepForTheRun(std::move(ended));
     ended.reset();  // closes the stream and frees the samples, outside the list lock
     // The last touch of the player: shutdownSounds may return, and the player
     // go away, as soon as this lock is released.

@@ -47,6 +47,10 @@ public:
 
     // Voices that have not yet ended.
     std::size_t activeVoices() const;
+    // Voices that ended with blocks still out on a device that would not give
+    // them back: their streams cannot be closed, so they are kept, never
+    // freed, for the rest of the run.
+    int abandonedVoices() const;
     // Waits, stopping nothing, until every voice has ended and its worker is
     // gone; false when that has not happened within `patience`.
     bool waitForSilence(std::chrono::milliseconds patience);
@@ -62,6 +66,7 @@ private:
     std::condition_variable workerEnded_;
     std::vector<std::unique_ptr<SoundVoice>> voices_;
     int workers_ = 0;                  // worker threads that have not finished
+    int abandoned_ = 0;
 };
 
 }  // namespace pelomar

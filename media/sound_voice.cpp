@@ -1,51 +1,59 @@
 #include "media/sound_voice.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <new>
 
 namespace pelomar {
+namespace {
 
-std::int64_t SystemClock::nowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
+class Locked {
+public:
+    explicit Locked(VoiceSync& sync) : sync_(sync) { sync_.lock(); }
+    ~Locked() { sync_.unlock(); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
 
-void SystemClock::waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, std::int64_t deadlineMs,
-                            const std::function<bool()>& ready) {
-    using namespace std::chrono;
-    wake.wait_until(lock, steady_clock::time_point(milliseconds(deadlineMs)), ready);
-}
+private:
+    VoiceSync& sync_;
+};
+
+}  // namespace
 
 SoundVoice::SoundVoice(const WavChunks& wav, bool loop)
     : format_(deviceFormat(wav.format)), samples_(wav.samples.begin(), wav.samples.end()), loop_(loop) {}
 
 SoundVoice::~SoundVoice() {
+    // The callback that reported the last block may still be leaving the
+    // lock: once the lock has been passed through, it has let go of the voice.
+    if (sync_) {
+        Locked passThrough(*sync_);
+    }
     stream_.reset();  // closed before the blocks it pointed into are freed
 }
 
 void SoundVoice::requestStop() {
-    {
-        std::lock_guard lock(mutex_);
-        stopRequested_ = true;
-    }
-    wake_.notify_all();
+    stopRequested_.store(true);
+    // A worker that has not made its wake-up yet sees the flag once it has.
+    if (VoiceSync* sync = wakeable_.load()) sync->wake();
 }
 
 void SoundVoice::blockPlayed() {
-    // Notified under the lock: once the worker sees the count, it may end the
-    // voice, and the condition variable with it.
-    std::lock_guard lock(mutex_);
+    // Both under the lock: the worker passes through it before the voice is
+    // destroyed, so the wake-up is never given to a voice that is gone.
+    Locked locked(*sync_);
     --queued_;
-    wake_.notify_all();
+    sync_->wake();
 }
 
-void SoundVoice::run(WaveDevice& device, Clock& clock) {
-    {
-        std::lock_guard lock(mutex_);
-        if (stopRequested_) return;  // stopped before it began: nothing to open
+bool SoundVoice::run(WaveDevice& device, Clock& clock) {
+    try {
+        sync_ = clock.makeSync();
+    } catch (const std::bad_alloc&) {
     }
+    if (!sync_) return true;  // nothing to wait with: the voice ends before it begins
+    wakeable_.store(sync_.get());
+    if (stopRequested_.load()) return true;  // stopped before it began: nothing to open
     // A malformed format is never handed over: the voice goes on as if the
     // device had refused it.
     if (!format_.empty()) stream_ = device.open(format_, *this);
@@ -57,30 +65,31 @@ void SoundVoice::run(WaveDevice& device, Clock& clock) {
         try {
             ring_.resize(static_cast<std::size_t>(ringBlocks_) * kBlockBytes);
         } catch (const std::bad_alloc&) {
-            return;
+            return true;
         }
     }
-    if (feed(clock) == Ending::Played) return;
+    if (feed(clock) == Ending::Played) return true;
 
     if (stream_) stream_->breakOff();
-    std::unique_lock lock(mutex_);
-    clock.waitUntil(wake_, lock, clock.nowMs() + kSilenceLimitMs, [this] { return queued_ == 0; });
-    lock.unlock();
-    releaseReturned(handed_);
+    const std::int64_t deadline = clock.nowMs() + kSilenceLimitMs;
+    while (blocksOut() > 0 && clock.nowMs() < deadline) sync_->waitUntil(deadline);
+    // Blocks come back oldest first: those still out are the newest, and a
+    // block the device still holds is never released.
+    const int out = blocksOut();
+    releaseReturned(handed_ - out);
+    return out == 0;
 }
 
 SoundVoice::Ending SoundVoice::feed(Clock& clock) {
     std::int64_t lastNews = clock.nowMs();
     for (;;) {
-        int returned = 0;
-        {
-            std::lock_guard lock(mutex_);
-            if (stopRequested_) return Ending::Stopped;
-            returned = handed_ - queued_;
-        }
+        if (stopRequested_.load()) return Ending::Stopped;
+        const int returned = handed_ - blocksOut();
         if (returned > 0) {
             releaseReturned(returned);
             lastNews = clock.nowMs();
+        } else if (clock.nowMs() >= lastNews + kSilenceLimitMs) {
+            return Ending::Silent;
         }
         // Without a stream nothing is queued and nothing comes back: the voice
         // waits for a stop request or the silence limit.
@@ -92,10 +101,7 @@ SoundVoice::Ending SoundVoice::feed(Clock& clock) {
             position_ = 0;
             continue;
         }
-        const std::int64_t deadline = lastNews + kSilenceLimitMs;
-        std::unique_lock lock(mutex_);
-        clock.waitUntil(wake_, lock, deadline, [this] { return stopRequested_ || queued_ < handed_; });
-        if (!stopRequested_ && queued_ == handed_ && clock.nowMs() >= deadline) return Ending::Silent;
+        sync_->waitUntil(lastNews + kSilenceLimitMs);
     }
 }
 
@@ -104,11 +110,11 @@ bool SoundVoice::queueNextBlock() {
     unsigned char* block = ring_.data() + static_cast<std::size_t>(nextBlock_) * kBlockBytes;
     std::memcpy(block, samples_.data() + position_, size);
     {
-        std::lock_guard lock(mutex_);
+        Locked locked(*sync_);
         ++queued_;  // counted first: the device may give it back before queueBlock returns
     }
     if (!stream_->queueBlock(nextBlock_, block, size)) {
-        std::lock_guard lock(mutex_);
+        Locked locked(*sync_);
         --queued_;
         return false;
     }
@@ -125,6 +131,11 @@ void SoundVoice::releaseReturned(int count) {
         stream_->releaseBlock(oldest);
         --handed_;
     }
+}
+
+int SoundVoice::blocksOut() {
+    Locked locked(*sync_);
+    return queued_;
 }
 
 }  // namespace pelomar

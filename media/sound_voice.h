@@ -3,12 +3,10 @@
 // and a clock so the whole life cycle runs the same with a fake device.
 #pragma once
 
-#include <condition_variable>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <vector>
 
@@ -57,22 +55,38 @@ public:
     virtual void closeIdleStreams() {}
 };
 
-// Time as the workers see it.
+// What a voice shares with the device's callback: a lock over its count of
+// blocks and a wake-up for its worker. The callback runs on the audio
+// system's thread, where only critical sections, setting events and reading
+// the time are allowed, so a real implementation is made of those alone.
+class VoiceSync {
+public:
+    virtual ~VoiceSync() = default;
+    virtual void lock() = 0;
+    virtual void unlock() = 0;
+    // Wakes the worker; a wake-up given while it is not waiting ends its next
+    // wait at once (an auto-reset event).
+    virtual void wake() = 0;
+    // Waits, without the lock, until woken or until the clock reaches
+    // `deadlineMs`. May return early: the caller looks again.
+    virtual void waitUntil(std::int64_t deadlineMs) = 0;
+};
+
+// Time as the workers see it, and the waits that go with it.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual std::int64_t nowMs() = 0;
-    // Waits on `wake` (whose mutex `lock` holds) until `ready` holds or the
-    // clock reaches `deadlineMs`. Returns with the lock held.
-    virtual void waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, std::int64_t deadlineMs,
-                           const std::function<bool()>& ready) = 0;
+    // A lock and wake-up for one voice; null when none can be made.
+    virtual std::unique_ptr<VoiceSync> makeSync() = 0;
 };
 
+// The system's clock; on Windows a voice's lock is a critical section and its
+// wake-up an event (system_clock_win32.cpp).
 class SystemClock final : public Clock {
 public:
     std::int64_t nowMs() override;
-    void waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, std::int64_t deadlineMs,
-                   const std::function<bool()>& ready) override;
+    std::unique_ptr<VoiceSync> makeSync() override;
 };
 
 class SoundVoice final : public BlockListener {
@@ -80,16 +94,20 @@ public:
     // Copies the samples and the format; the WAV image is not referenced
     // afterwards. Throws std::bad_alloc when there is no memory for the copy.
     SoundVoice(const WavChunks& wav, bool loop);
-    // Closes the stream, then frees the samples and the ring.
+    // Closes the stream, then frees the samples and the ring. Never called
+    // for a voice whose run returned false.
     ~SoundVoice() override;
     SoundVoice(const SoundVoice&) = delete;
     SoundVoice& operator=(const SoundVoice&) = delete;
 
     // The worker's whole job: opens the stream, feeds it until the sound is
     // over, stopped or silent for kSilenceLimitMs, breaks it off when it did
-    // not end by itself, and returns with every block back and released. The
-    // stream stays open until the voice is destroyed.
-    void run(WaveDevice& device, Clock& clock);
+    // not end by itself, and waits up to kSilenceLimitMs for the blocks to
+    // come back. Returns true with every block back and released; the stream
+    // stays open until the voice is destroyed. False when blocks are still
+    // out: the device may still write into them and report them, so the
+    // stream cannot be closed and the voice must never be destroyed.
+    [[nodiscard]] bool run(WaveDevice& device, Clock& clock);
 
     // Asks the worker to break the sound off; stays set. Returns at once.
     void requestStop();
@@ -102,6 +120,7 @@ private:
     Ending feed(Clock& clock);
     bool queueNextBlock();
     void releaseReturned(int count);
+    int blocksOut();
 
     const std::vector<unsigned char> format_;
     const std::vector<unsigned char> samples_;
@@ -114,11 +133,17 @@ private:
     int nextBlock_ = 0;                // the ring block filled next
     int handed_ = 0;                   // blocks queued and not yet released, oldest first
 
-    // Shared with the device's thread and with stop requests.
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    int queued_ = 0;  // blocks on the stream that have not come back
-    bool stopRequested_ = false;
+    // The voice's lock, taken by the device's callback. There, on the audio
+    // system's thread, only critical sections, setting events and reading the
+    // time are allowed: the callback drops the count and wakes the worker
+    // under this lock, and does nothing else. No lock the callback takes is
+    // ever held across a call to the device, which may call back from inside
+    // queueBlock and breakOff, on the calling thread or another. Made by the
+    // worker (making an event is too slow for the caller of a play).
+    std::unique_ptr<VoiceSync> sync_;
+    std::atomic<VoiceSync*> wakeable_{nullptr};  // sync_, once a stop request may wake it
+    int queued_ = 0;  // under sync_: blocks on the stream that have not come back
+    std::atomic<bool> stopRequested_{false};
 
     std::unique_ptr<WaveStream> stream_;  // null while closed, or when the device was not opened
 };

@@ -5,29 +5,31 @@
 
 #include <array>
 
+#include "media/kept_for_the_run.h"
+
 namespace pelomar {
 
-// One open stream. It outlives the voice that opened it when it is kept for
-// reuse, so the callback is bound to the stream and finds its current voice
-// here.
+// One open stream, with the headers of the blocks queued on it. It outlives
+// the voice that opened it when it is kept for reuse, so the callback is bound
+// to the stream and finds its current voice here. Closed by
+// WaveOutDevice::close, never by being destroyed.
 struct WaveOutDevice::Channel {
     HWAVEOUT handle = nullptr;
     std::vector<unsigned char> format;
+    std::array<WAVEHDR, kRingBlocks> headers{};
     std::atomic<BlockListener*> listener{nullptr};
     std::atomic<int> outstanding{0};  // blocks written and not yet given back
     bool paused = false;
     bool failed = false;  // the device refused a block
-
-    ~Channel() {
-        if (handle) waveOutClose(handle);
-    }
 };
 
 namespace {
 
-// Runs on the audio system's thread, where only signalling is allowed: it
-// tells the voice and does nothing else. The count drops first, so once the
-// voice has seen its last block come back the stream is known to be idle.
+// Runs on the audio system's thread, where only critical sections, SetEvent,
+// PostMessage and the time functions are allowed, and no waveOut call: it
+// drops an atomic count and tells the voice, which counts and wakes its worker
+// under a critical section (sound_voice.h). The count drops first, so once
+// the voice has seen its last block come back the stream is known to be idle.
 void CALLBACK waveOutDone(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
     if (message != WOM_DONE) return;
     auto* channel = reinterpret_cast<WaveOutDevice::Channel*>(instance);
@@ -48,7 +50,7 @@ public:
     }
 
     bool queueBlock(int index, const unsigned char* bytes, std::size_t size) override {
-        WAVEHDR& header = headers_[index];
+        WAVEHDR& header = channel_->headers[index];
         header = WAVEHDR{};
         header.lpData = reinterpret_cast<LPSTR>(const_cast<unsigned char*>(bytes));
         header.dwBufferLength = static_cast<DWORD>(size);
@@ -64,7 +66,7 @@ public:
     }
 
     void releaseBlock(int index) override {
-        waveOutUnprepareHeader(channel_->handle, &headers_[index], sizeof(WAVEHDR));
+        waveOutUnprepareHeader(channel_->handle, &channel_->headers[index], sizeof(WAVEHDR));
     }
 
     void breakOff() override {
@@ -76,7 +78,6 @@ public:
 private:
     WaveOutDevice& device_;
     std::unique_ptr<WaveOutDevice::Channel> channel_;
-    std::array<WAVEHDR, kRingBlocks> headers_{};
 };
 
 WaveOutDevice::WaveOutDevice(std::chrono::milliseconds keepIdle)
@@ -91,16 +92,15 @@ std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> f
         std::lock_guard lock(mutex_);
         channel = spares_.take(format, std::chrono::steady_clock::now(), expired);
     }
+    for (auto& old : expired) close(std::move(old));
     if (!channel) {
         if (waveOutGetNumDevs() == 0) return nullptr;
         channel = std::make_unique<Channel>();
         channel->format.assign(format.begin(), format.end());
         if (waveOutOpen(&channel->handle, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
                         reinterpret_cast<DWORD_PTR>(&waveOutDone), reinterpret_cast<DWORD_PTR>(channel.get()),
-                        CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
-            channel->handle = nullptr;
+                        CALLBACK_FUNCTION) != MMSYSERR_NOERROR)
             return nullptr;
-        }
         opened_.fetch_add(1);
     }
     channel->listener.store(&listener);
@@ -111,22 +111,36 @@ void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
     // A stream that still owes blocks (a device that stopped giving them
     // back) could report them to its next voice, and one that refused a
     // block would fail the next voice too: such streams are closed.
-    if (channel->outstanding.load() != 0 || channel->failed) return;
+    if (channel->outstanding.load() != 0 || channel->failed) return close(std::move(channel));
     if (channel->paused) {
         // A reset stream stays paused; the next voice expects one that plays.
-        if (waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return;
+        if (waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return close(std::move(channel));
         channel->paused = false;
     }
-    const Channel& kept = *channel;  // lives on, moved onto the shelf or into `closed`
-    std::unique_ptr<Channel> closed;  // closed outside the lock
-    std::lock_guard lock(mutex_);
-    closed = spares_.keep(std::move(channel), kept.format, std::chrono::steady_clock::now());
+    const Channel& kept = *channel;  // lives on, moved onto the shelf or into `evicted`
+    std::unique_ptr<Channel> evicted;
+    {
+        std::lock_guard lock(mutex_);
+        evicted = spares_.keep(std::move(channel), kept.format, std::chrono::steady_clock::now());
+    }
+    if (evicted) close(std::move(evicted));
+}
+
+void WaveOutDevice::close(std::unique_ptr<Channel> channel) {
+    if (waveOutClose(channel->handle) == MMSYSERR_NOERROR) return;
+    // Blocks are still out: the device may yet write their headers and call
+    // back with this channel, so it is never freed.
+    unclosed_.fetch_add(1);
+    keepForTheRun(std::move(channel));
 }
 
 void WaveOutDevice::closeIdleStreams() {
     std::vector<std::unique_ptr<Channel>> closing;
-    std::lock_guard lock(mutex_);
-    closing = spares_.takeAll();
+    {
+        std::lock_guard lock(mutex_);
+        closing = spares_.takeAll();
+    }
+    for (auto& channel : closing) close(std::move(channel));
 }
 
 int WaveOutDevice::spareStreams() const {

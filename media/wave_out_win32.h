@@ -11,6 +11,10 @@
 // reused, so that after a pause sounds go to whatever the default output is
 // by then; one the device failed on is never kept. closeIdleStreams, called
 // when the program ends, closes them all.
+//
+// A stream the device will not close (blocks still out on it) is kept, never
+// freed, for the rest of the run: the device may still write the blocks'
+// headers and call back with it.
 #pragma once
 
 #include <atomic>
@@ -36,19 +40,23 @@ public:
     std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) override;
     void closeIdleStreams() override;
 
-    // Streams opened on the device so far, and streams kept for reuse now.
+    // Streams opened on the device so far, streams kept for reuse now, and
+    // streams the device would not close.
     int streamsOpened() const { return opened_.load(); }
     int spareStreams() const;
+    int streamsNotClosed() const { return unclosed_.load(); }
 
     struct Channel;
 
 private:
     friend class WaveOutStream;
     void giveBack(std::unique_ptr<Channel> channel);
+    void close(std::unique_ptr<Channel> channel);
 
     mutable std::mutex mutex_;
     KeptStreams<Channel> spares_;
     std::atomic<int> opened_{0};
+    std::atomic<int> unclosed_{0};
 };
 
 }  // namespace pelomar

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "media/assets.h"
@@ -41,6 +42,7 @@ void checkReleased(const StreamLog& log) {
     CHECK(log.faults == 0);
     CHECK(log.preparedAtClose == 0);
     CHECK(log.onDeviceAtClose == 0);
+    CHECK(log.lockedCalls == 0);
 }
 
 }  // namespace
@@ -234,4 +236,87 @@ TEST_CASE("a looping voice starts again from its first sample until stopped") {
     rig.player.stopAllSounds();
     REQUIRE(rig.waitForNoVoice());
     checkReleased(rig.device.log(0));
+}
+
+TEST_CASE("a stream whose blocks never come back is neither closed nor freed") {
+    FakeDevice device;
+    FakeClock clock;
+    TestThreads threads;
+    std::optional<SoundPlayer> player(std::in_place, device, clock, threads);
+    device.ignoreBreakOffs = true;
+    REQUIRE(player->playSymbol(2));
+    REQUIRE(device.waitFor([](const FakeDevice& d) { return d.streamCount() == 1 && d.streamAt(0).blocks.size() == 7; }));
+    device.complete(0, 2);
+    // Both seen at time 0: the silence limit runs to 8888.
+    REQUIRE(device.waitFor([](const FakeDevice& d) { return d.streamAt(0).prepared.size() == 5; }));
+    REQUIRE(clock.waitForDeadline(8888));
+    clock.advance(1000);
+    player->stopAllSounds();
+    // The break-off gives nothing back: the worker waits for the five blocks
+    // still out, then gives up.
+    REQUIRE(clock.waitForDeadline(1000 + 8888));
+    clock.advance(8888);
+    REQUIRE(player->waitForSilence(kPatience));
+    CHECK(player->activeVoices() == 0);
+    CHECK(player->abandonedVoices() == 1);
+    StreamLog log = device.log(0);
+    CHECK(log.breakOffs == 1);
+    CHECK_FALSE(log.closed);
+    CHECK(log.faults == 0);
+    CHECK(log.prepared.size() == 5);  // only the two that came back were released
+
+    // The device may still give the blocks back, even once the player is gone.
+    player.reset();
+    device.complete(0, 5);
+    log = device.log(0);
+    CHECK_FALSE(log.closed);
+    CHECK(log.faults == 0);
+}
+
+TEST_CASE("a device may call back from inside its own calls, and the voice outlives every callback") {
+    Rig rig;
+    SUBCASE("every block comes back from inside queueBlock") {
+        rig.device.playAtOnce = true;
+        REQUIRE(rig.player.playSymbol(2));
+        REQUIRE(rig.waitForNoVoice());
+        const StreamLog log = rig.device.log(0);
+        CHECK(log.samplesQueued() == samplesOf(2));
+        CHECK(log.breakOffs == 0);
+        checkReleased(log);  // no voice lock was held at any device call
+    }
+    SUBCASE("the blocks still out come back from inside the break-off") {
+        REQUIRE(rig.player.playSymbol(2));
+        REQUIRE(rig.waitForBlocks(0, 7));
+        rig.device.complete(0, 3);
+        rig.player.stopAllSounds();
+        REQUIRE(rig.waitForNoVoice());
+        const StreamLog log = rig.device.log(0);
+        CHECK(log.breakOffs == 1);
+        checkReleased(log);
+    }
+    SUBCASE("a callback still inside the voice holds off its end") {
+        REQUIRE(rig.player.playSymbol(1));
+        REQUIRE(rig.waitForBlocks(0, 1));
+        {
+            rig.clock.holdWakes(true);
+            struct Callback {
+                FakeClock& clock;
+                std::thread thread;
+                ~Callback() {
+                    clock.holdWakes(false);
+                    thread.join();
+                }
+            } callback{rig.clock, std::thread([&] { rig.device.complete(0, 1); })};
+            // The last block is back, and its callback is held as it wakes the worker.
+            REQUIRE(rig.clock.waitForHeldWakes(1));
+            rig.clock.advance(kSilenceLimitMs);  // the worker looks again: it must wait for the callback
+            CHECK(rig.clock.waitForLockWaits(1));
+            CHECK(rig.player.activeVoices() == 1);
+            CHECK_FALSE(rig.device.log(0).closed);
+        }
+        REQUIRE(rig.waitForNoVoice());
+        const StreamLog log = rig.device.log(0);
+        CHECK(log.breakOffs == 0);  // the block's news counts before the silence limit
+        checkReleased(log);
+    }
 }

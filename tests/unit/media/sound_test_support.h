@@ -90,6 +90,7 @@ struct StreamLog {
     std::deque<int> onDevice;   // indices queued and not given back, oldest first
     std::set<int> prepared;     // indices queued and not released
     int faults = 0;             // a block queued while prepared, or released while on the device or unprepared
+    int lockedCalls = 0;        // calls made while the calling thread held a voice's lock
     int breakOffs = 0;
     bool closed = false;
     std::size_t preparedAtClose = 0;
@@ -108,11 +109,20 @@ struct StreamLog {
     }
 };
 
+// Voice locks the calling thread holds (see FakeClock).
+inline thread_local int tVoiceLocksHeld = 0;
+
 // A device that plays nothing by itself: a test decides when blocks come back.
+// A break-off gives every block back from inside the call, as a reset does.
+// Every call notes whether its thread held a voice's lock, which must never
+// be: a device may call back from inside any call, and a real callback would
+// wait for that lock on a thread of its own.
 class FakeDevice final : public WaveDevice {
 public:
     bool refuseOpen = false;
     bool refuseBlocks = false;
+    bool ignoreBreakOffs = false;  // a break-off gives nothing back
+    bool playAtOnce = false;       // each block comes back from inside queueBlock
 
     std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) override {
         std::lock_guard lock(mutex_);
@@ -120,6 +130,7 @@ public:
         changed_.notify_all();
         if (refuseOpen) return nullptr;
         auto log = std::make_shared<StreamLog>();
+        if (tVoiceLocksHeld > 0) ++log->lockedCalls;
         log->format.assign(format.begin(), format.end());
         log->listener = &listener;
         streams_.push_back(log);
@@ -171,22 +182,30 @@ private:
         Stream(FakeDevice& device, std::shared_ptr<StreamLog> log) : device_(device), log_(std::move(log)) {}
         ~Stream() override {
             std::lock_guard lock(device_.mutex_);
+            if (tVoiceLocksHeld > 0) ++log_->lockedCalls;
             log_->closed = true;
             log_->preparedAtClose = log_->prepared.size();
             log_->onDeviceAtClose = log_->onDevice.size();
             device_.changed_.notify_all();
         }
         bool queueBlock(int index, const unsigned char* bytes, std::size_t size) override {
-            std::lock_guard lock(device_.mutex_);
-            if (device_.refuseBlocks) return false;
-            if (!log_->prepared.insert(index).second) ++log_->faults;
-            log_->blocks.emplace_back(bytes, bytes + size);
-            log_->onDevice.push_back(index);
-            device_.changed_.notify_all();
+            {
+                std::lock_guard lock(device_.mutex_);
+                if (tVoiceLocksHeld > 0) ++log_->lockedCalls;
+                if (device_.refuseBlocks) return false;
+                if (!log_->prepared.insert(index).second) ++log_->faults;
+                log_->blocks.emplace_back(bytes, bytes + size);
+                log_->onDevice.push_back(index);
+                device_.changed_.notify_all();
+                if (!device_.playAtOnce) return true;
+                log_->onDevice.pop_back();
+            }
+            log_->listener->blockPlayed();
             return true;
         }
         void releaseBlock(int index) override {
             std::lock_guard lock(device_.mutex_);
+            if (tVoiceLocksHeld > 0) ++log_->lockedCalls;
             const bool stillPlaying =
                 std::find(log_->onDevice.begin(), log_->onDevice.end(), index) != log_->onDevice.end();
             if (log_->prepared.erase(index) != 1 || stillPlaying) ++log_->faults;
@@ -196,10 +215,12 @@ private:
             std::size_t given = 0;
             {
                 std::unique_lock lock(device_.mutex_);
+                if (tVoiceLocksHeld > 0) ++log_->lockedCalls;
                 ++log_->breakOffs;
                 ++device_.breakOffsEntered_;
                 device_.changed_.notify_all();
                 device_.changed_.wait(lock, [this] { return !device_.holdBreakOffs_; });
+                if (device_.ignoreBreakOffs) return;
                 given = log_->onDevice.size();
                 log_->onDevice.clear();
             }
@@ -221,61 +242,115 @@ private:
 
 // A clock that stands still until advanced. It remembers the deadline of
 // every wait in progress, so a test can see what a worker is waiting for.
+// A voice's lock is recursive, as a critical section is, so that holding it
+// across a device call that calls back shows only in the device's record.
 class FakeClock final : public Clock {
 public:
-    // Lock-free: workers read it while holding their own lock.
     std::int64_t nowMs() override { return now_.load(); }
-
-    void waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, std::int64_t deadlineMs,
-                   const std::function<bool()>& ready) override {
-        // Registered with the caller's lock released, so advance() can take
-        // that lock to wake it without the two locks ever being taken the
-        // other way round.
-        lock.unlock();
-        Waiter self{&wake, lock.mutex(), deadlineMs};
-        {
-            std::lock_guard own(mutex_);
-            waiters_.push_back(&self);
-            changed_.notify_all();
-        }
-        lock.lock();
-        while (!ready() && nowMs() < deadlineMs) wake.wait(lock);
-        lock.unlock();
-        {
-            std::lock_guard own(mutex_);
-            waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &self));
-            changed_.notify_all();
-        }
-        lock.lock();
-    }
+    std::unique_ptr<VoiceSync> makeSync() override { return std::make_unique<Sync>(*this); }
 
     void advance(std::int64_t ms) {
         std::lock_guard own(mutex_);
         now_ += ms;
-        for (Waiter* w : waiters_) {
-            std::lock_guard theirs(*w->mutex);
-            w->wake->notify_all();
-        }
+        for (Sync* waiting : waiters_) waiting->notify();
     }
 
     // Waits until some worker waits for exactly this deadline; false after kPatience.
     bool waitForDeadline(std::int64_t deadlineMs) {
         std::unique_lock own(mutex_);
         return changed_.wait_for(own, kPatience, [&] {
-            return std::any_of(waiters_.begin(), waiters_.end(), [&](Waiter* w) { return w->deadline == deadlineMs; });
+            return std::any_of(waiters_.begin(), waiters_.end(), [&](Sync* w) { return w->deadline == deadlineMs; });
         });
     }
 
+    // While held, a wake-up given to a voice does not return.
+    void holdWakes(bool hold) {
+        std::lock_guard own(mutex_);
+        holdWakes_ = hold;
+        changed_.notify_all();
+    }
+    // Waits until `count` wake-ups are held, or `count` times a thread had to
+    // wait for a voice's lock; false after kPatience.
+    bool waitForHeldWakes(int count) { return waitForCount(wakesHeld_, count); }
+    bool waitForLockWaits(int count) { return waitForCount(lockWaits_, count); }
+
 private:
-    struct Waiter {
-        std::condition_variable* wake;
-        std::mutex* mutex;
-        std::int64_t deadline;
+    class Sync final : public VoiceSync {
+    public:
+        explicit Sync(FakeClock& clock) : clock_(clock) {}
+        void lock() override {
+            if (!lock_.try_lock()) {
+                clock_.count(clock_.lockWaits_);
+                lock_.lock();
+            }
+            ++tVoiceLocksHeld;
+        }
+        void unlock() override {
+            --tVoiceLocksHeld;
+            lock_.unlock();
+        }
+        void wake() override {
+            clock_.pauseIfHeld();
+            std::lock_guard own(mutex_);
+            woken_ = true;
+            changed_.notify_all();
+        }
+        void waitUntil(std::int64_t deadlineMs) override {
+            {
+                std::lock_guard clock(clock_.mutex_);
+                deadline = deadlineMs;
+                clock_.waiters_.push_back(this);
+                clock_.changed_.notify_all();
+            }
+            {
+                std::unique_lock own(mutex_);
+                while (!woken_ && clock_.nowMs() < deadlineMs) changed_.wait(own);
+                woken_ = false;
+            }
+            std::lock_guard clock(clock_.mutex_);
+            clock_.waiters_.erase(std::find(clock_.waiters_.begin(), clock_.waiters_.end(), this));
+            clock_.changed_.notify_all();
+        }
+        // Called by the clock, under its own lock, when the time has changed.
+        void notify() {
+            std::lock_guard own(mutex_);
+            changed_.notify_all();
+        }
+
+        std::int64_t deadline = 0;  // under the clock's lock, while waiting
+
+    private:
+        FakeClock& clock_;
+        std::recursive_mutex lock_;
+        std::mutex mutex_;
+        std::condition_variable changed_;
+        bool woken_ = false;  // an auto-reset event
     };
+
+    void pauseIfHeld() {
+        std::unique_lock own(mutex_);
+        if (!holdWakes_) return;
+        ++wakesHeld_;
+        changed_.notify_all();
+        changed_.wait(own, [this] { return !holdWakes_; });
+    }
+    void count(int& counter) {
+        std::lock_guard own(mutex_);
+        ++counter;
+        changed_.notify_all();
+    }
+    bool waitForCount(const int& counter, int count) {
+        std::unique_lock own(mutex_);
+        return changed_.wait_for(own, kPatience, [&] { return counter >= count; });
+    }
+
     std::mutex mutex_;
     std::condition_variable changed_;
     std::atomic<std::int64_t> now_{0};
-    std::vector<Waiter*> waiters_;
+    std::vector<Sync*> waiters_;
+    bool holdWakes_ = false;
+    int wakesHeld_ = 0;
+    int lockWaits_ = 0;
 };
 
 // Worker threads that are joined when the test is over; they can also refuse
