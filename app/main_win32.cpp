@@ -34,7 +34,7 @@
 namespace pelomar {
 namespace {
 
-class Program final : public MainWindowHandler, public TrayMouseHandler, public SoundActions {
+class Program final : public MainWindowHandler, public TrayMouseHandler {
 public:
     int run(HINSTANCE instance);
 
@@ -49,10 +49,6 @@ public:
     void onTrayMouse(unsigned mouseMessage) override;
     // Without its icon a hidden window could never be reached: it is shown.
     void trayIconUnavailable() override { mainWindow_.setVisible(true); }
-
-    // SoundActions: what the chart starts, forwarded to the sound player.
-    void stopAllSounds() override;
-    void playSymbol(int n) override;
 
     bool preTranslate(MSG& msg);
 
@@ -91,8 +87,8 @@ private:
     SoundPlayer sound_{waveOut_, soundClock_, soundThreads_};
     std::optional<BackgroundPicture> chartLoader_;
     MessagePump pump_{mainWindow_};
-    GroupReader reader_{chart_, mainWindow_.panel(), pump_, *this, pump_};
-    PointerTracker tracker_{{chart_, mainWindow_.panel(), mainWindow_.panel(), pump_, *this, card_, reader_, pump_}};
+    GroupReader reader_{chart_, mainWindow_.panel(), pump_, sound_, pump_};
+    PointerTracker tracker_{{chart_, mainWindow_.panel(), mainWindow_.panel(), pump_, sound_, card_, reader_, pump_}};
 };
 
 Program* gProgram = nullptr;
@@ -183,10 +179,6 @@ void Program::onChartPointer(PointerEventKind kind, int x, int y, int keys) {
     const PointerBinding bound = bindPointerEvent(kind, keys, menu_);
     tracker_.handlePointer(x, y, kind, bound.keys, bound.options);
 }
-
-void Program::stopAllSounds() { sound_.stopAllSounds(); }
-
-void Program::playSymbol(int n) { sound_.playSymbol(n); }
 
 void Program::onChartRightPress() { showContextMenu(); }
 

@@ -142,10 +142,11 @@ public:
         sound_.stopAllSounds();
         soundCalls.push_back(ms(now() - t));
     }
-    void playSymbol(int n) override {
+    bool playSymbol(int n) override {
         const long long t = now();
-        sound_.playSymbol(n);
+        const bool started = sound_.playSymbol(n);
         soundCalls.push_back(ms(now() - t));
+        return started;
     }
 
     bool create() { return main_.create(GetModuleHandleW(nullptr), this); }

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "media/sound_actions.h"
 #include "media/sound_voice.h"
 
 namespace pelomar {
@@ -24,23 +25,23 @@ public:
     virtual bool start(std::function<void()> work) = 0;
 };
 
-class SoundPlayer {
+class SoundPlayer final : public SoundActions {
 public:
     SoundPlayer(WaveDevice& device, Clock& clock, WorkerThreads& threads);
     // Waits for the workers, as shutdownSounds does.
-    ~SoundPlayer();
+    ~SoundPlayer() override;
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;
 
     // Plays the sound of symbol n (1..48) without stopping anything first.
-    bool playSymbol(int n);
+    bool playSymbol(int n) override;
     // Starts a voice for a WAV image and returns at once; the bytes are not
     // referenced after the call. False when the image is refused (too short,
     // no format or no samples) or there is no memory for its copy; true also
     // when the device cannot be opened, in which case the voice ends silently.
     bool playSound(const unsigned char* bytes, std::size_t size, bool loop);
     // Asks every active voice to break off, and returns without waiting.
-    void stopAllSounds();
+    void stopAllSounds() override;
     // Asks every active voice to break off, then waits until every worker has
     // released its voice and ended, and closes the streams the device keeps.
     void shutdownSounds();

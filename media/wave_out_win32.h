@@ -3,8 +3,8 @@
 // function on the audio system's thread. Blocks are prepared as they are
 // queued and unprepared as the voice releases them.
 //
-// Opening a stream costs milliseconds (about 3.5 under Wine's ALSA driver),
-// far more than the rest of starting a sound, so a stream whose voice has
+// Opening a stream costs milliseconds, far more than the rest of starting a
+// sound (see bench/README.md), so a stream whose voice has
 // ended cleanly is reset and kept for the next voice of the same format
 // instead of being closed: up to kSparesPerFormat per format, kMaxSpares in
 // all. A stream kept unused for longer than `keepIdle` is closed rather than

@@ -1,6 +1,6 @@
 // How the sound workers' threads are shared out. Every voice runs on a thread
-// of its own while it plays. Making a thread is slow (close to a millisecond
-// under Wine), so threads are made by a starter thread rather than by the
+// of its own while it plays. Making a thread is slow (see bench/README.md),
+// so threads are made by a starter thread rather than by the
 // caller, and a thread whose work has ended waits for the next piece instead
 // of ending, up to `parked` of them: a sound started after another has ended
 // starts on a thread that is already there.

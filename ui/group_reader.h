@@ -9,18 +9,10 @@
 #include <vector>
 
 #include "chart/symbol_chart.h"
+#include "media/sound_actions.h"
 #include "ui/highlight.h"
 
 namespace pelomar {
-
-// The sound actions the chart starts.
-class SoundActions {
-public:
-    virtual ~SoundActions() = default;
-    virtual void stopAllSounds() = 0;
-    // Starts symbol n's sound and returns at once; earlier sounds play on.
-    virtual void playSymbol(int n) = 0;
-};
 
 // What a reading needs of the user-interface thread while it waits.
 class EventPump {

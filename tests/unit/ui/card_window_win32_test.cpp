@@ -205,7 +205,10 @@ struct RealPump : EventPump, ChartCanvas, Sleeper, SoundActions {
     void sleepMs(int ms) override { Sleep(static_cast<DWORD>(ms)); }
     void fineTimer(bool) override {}
     void stopAllSounds() override {}
-    void playSymbol(int n) override { played.push_back(n); }
+    bool playSymbol(int n) override {
+        played.push_back(n);
+        return true;
+    }
 };
 
 int gPosted = 0;

@@ -70,7 +70,10 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
     }
     // SoundActions
     void stopAllSounds() override { note("stop"); }
-    void playSymbol(int n) override { note("play " + std::to_string(n)); }
+    bool playSymbol(int n) override {
+        note("play " + std::to_string(n));
+        return true;
+    }
     // CardActions
     void showCard(int n) override { note("card " + std::to_string(n)); }
     void hideCard() override { note("hide"); }
