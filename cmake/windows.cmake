@@ -1,7 +1,7 @@
 # The Windows adapters and Pelomar.exe: a GUI program with the runtime linked
 # statically, so the executable runs alone.
 add_link_options(-static -static-libgcc -static-libstdc++)
-set(PELOMAR_WIN32_LIBS user32 gdi32 winmm advapi32 shell32 ole32 uuid windowscodecs)
+set(PELOMAR_WIN32_LIBS user32 gdi32 winmm advapi32 shell32 ole32)
 
 # Wine takes about 15 ms to load each of SHELL32, OLE32 and WINMM, and a
 # program waits for its imports before its first instruction. The functions

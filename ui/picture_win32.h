@@ -1,7 +1,7 @@
-// Pictures for display: an embedded GIF decoded by the platform's picture
-// decoder (WIC) into a top-down DIB section. Palette pictures (all of ours)
-// stay 8-bit with their colour table, a quarter of the memory of 32-bit
-// pixels; anything else becomes 32-bit.
+// Pictures for display: an embedded GIF, decoded by the program's own GIF
+// reader, as a top-down 8-bit DIB section with the picture's colour table (a
+// quarter of the memory of 32-bit pixels). Needs no COM and no DLL beyond
+// GDI.
 #pragma once
 
 #include <windows.h>
@@ -32,16 +32,14 @@ public:
 private:
     friend Picture decodePicture(AssetView bytes);
     HBITMAP bitmap_ = nullptr;
-    const unsigned char* bits_ = nullptr;
+    const unsigned char* bits_ = nullptr;  // palette indices, rows padded to `stride_`
     int stride_ = 0;
-    int bitsPerPixel_ = 0;
-    unsigned palette_[256] = {};  // 0x00RRGGBB, for 8-bit pictures
+    unsigned palette_[256] = {};  // 0x00RRGGBB
     int width_ = 0;
     int height_ = 0;
 };
 
-// Empty when the bytes are not a picture the decoder takes, or when COM is
-// not initialised on the calling thread (see ComApartment).
+// Empty when the bytes are not a GIF picture.
 Picture decodePicture(AssetView bytes);
 
 // Decodes one picture on a thread of its own, so that start-up can go on

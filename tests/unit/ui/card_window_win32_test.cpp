@@ -3,11 +3,8 @@
 
 #include <windows.h>
 
-#include <objbase.h>
-
 #include <vector>
 
-#include "ui/com_apartment_win32.h"
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
 #include "ui/main_window_win32.h"
@@ -17,10 +14,6 @@ using namespace pelomar;
 
 namespace {
 
-// The pictures need COM on the thread, as the program has it.
-struct ComScope : ComApartment {
-    ComScope() : ComApartment(Kind::SingleThreaded) {}
-};
 
 struct PointerEvent {
     PointerEventKind kind;
@@ -54,7 +47,6 @@ void pump() {
 }  // namespace
 
 TEST_CASE("the card window is created hidden with its frame, size and pointer") {
-    ComScope com;
     Handler handler;
     MainWindow main;
     REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
@@ -85,7 +77,6 @@ TEST_CASE("the card window is created hidden with its frame, size and pointer") 
 }
 
 TEST_CASE("showCard puts the card beside the pointer and flips it at the screen's edges") {
-    ComScope com;
     Handler handler;
     MainWindow main;
     REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
@@ -129,7 +120,6 @@ TEST_CASE("showCard puts the card beside the pointer and flips it at the screen'
 }
 
 TEST_CASE("the card window's own events hide it, and it stays alive") {
-    ComScope com;
     Handler handler;
     MainWindow main;
     REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
@@ -168,7 +158,6 @@ TEST_CASE("the card window's own events hide it, and it stays alive") {
 }
 
 TEST_CASE("the chart panel reports moves, presses and releases; a double click and the right button are not") {
-    ComScope com;
     Handler handler;
     MainWindow main;
     REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));

@@ -4,12 +4,9 @@
 
 #include <windows.h>
 
-#include <objbase.h>
-
 #include <string>
 #include <vector>
 
-#include "ui/com_apartment_win32.h"
 #include "pelomar_version.h"
 #include "ui/help_window.h"
 #include "ui/help_window_win32.h"
@@ -18,10 +15,6 @@ using namespace pelomar;
 
 namespace {
 
-// The pictures need COM on the thread, as the program has it.
-struct ComScope : ComApartment {
-    ComScope() : ComApartment(Kind::SingleThreaded) {}
-};
 
 HWND makeOwner() {
     return CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
@@ -72,7 +65,6 @@ bool sameBox(const RECT& r, const FieldBox& b) {
 }  // namespace
 
 TEST_CASE("the about window: frame, place, size, fields and fonts") {
-    ComScope com;
     HWND owner = makeOwner();
     REQUIRE(owner);
     HelpWindow help;
@@ -136,7 +128,6 @@ TEST_CASE("the about window: frame, place, size, fields and fonts") {
 }
 
 TEST_CASE("the about window closes by Esc and by a press on its background, not on its fields") {
-    ComScope com;
     HWND owner = makeOwner();
     HelpWindow help;
     help.open(GetModuleHandleW(nullptr), owner);
@@ -165,7 +156,6 @@ TEST_CASE("the about window closes by Esc and by a press on its background, not 
 }
 
 TEST_CASE("a link captures the mouse while the pointer is over it") {
-    ComScope com;
     HWND owner = makeOwner();
     HelpWindow help;
     help.open(GetModuleHandleW(nullptr), owner);

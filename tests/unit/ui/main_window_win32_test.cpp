@@ -1,4 +1,4 @@
-// The main window and chart panel with real windows, GDI and WIC.
+// The main window and chart panel with real windows and GDI.
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -98,7 +98,6 @@ TEST_CASE("COM on a thread: joined for the object's life, and only what succeede
 }
 
 TEST_CASE("the platform decoder reads every embedded picture") {
-    const ComApartment com(ComApartment::Kind::SingleThreaded);
     const Picture chart = decodePicture(chartPicture());
     CHECK(chart.width() == 530);
     CHECK(chart.height() == 459);
@@ -173,7 +172,6 @@ TEST_CASE("retained drawing: frames go into the copy and an erase brings back th
     handler.window = &window;
     REQUIRE(window.create(GetModuleHandleW(nullptr), &handler));
     ChartPanel& panel = window.panel();
-    const ComApartment com(ComApartment::Kind::SingleThreaded);
     const Picture chart = decodePicture(chartPicture());
     REQUIRE_FALSE(chart.empty());
     BackgroundPicture loader(chartPicture());  // decoded on a thread of its own
@@ -220,7 +218,6 @@ void blockAfterwards() {
 TEST_CASE("a picture decoded in the background is handed over while the work after it goes on") {
     gAfterwardsRelease = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     gAfterwardsDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const ComApartment com(ComApartment::Kind::SingleThreaded);
     const Picture chart = decodePicture(chartPicture());
     {
         BackgroundPicture loader(chartPicture(), &blockAfterwards);
