@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "ui/highlight.h"
 #include "ui/picture_win32.h"
 #include "ui/pointer_tracker.h"
@@ -70,6 +72,7 @@ private:
     friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void onPaint();
+    void restore(const RECT& area);
     void present(const RECT& area);
     void showPointer() const;
 
@@ -78,6 +81,7 @@ private:
     Picture picture_;
     HDC back_ = nullptr;
     HBITMAP backBitmap_ = nullptr;
+    std::uint32_t* backBits_ = nullptr;  // the copy's pixels, 0x00RRGGBB, rows top down
     HGDIOBJ backOld_ = nullptr;
     HPEN pen_ = nullptr;
     Colour penColour_ = kFrameRed;
