@@ -2,8 +2,6 @@
 // order, runs the main loop and ends the program.
 #include <windows.h>
 
-#include <optional>
-
 #include "app/command_line.h"
 #include "app/pointer_binding.h"
 #include "app/system_libraries_win32.h"
@@ -85,7 +83,6 @@ private:
     SystemClock soundClock_;
     Win32WorkerThreads soundThreads_;
     SoundPlayer sound_{waveOut_, soundClock_, soundThreads_};
-    std::optional<BackgroundPicture> chartLoader_;
     MessagePump pump_{mainWindow_};
     GroupReader reader_{chart_, mainWindow_.panel(), pump_, sound_, pump_};
     PointerTracker tracker_{{chart_, mainWindow_.panel(), mainWindow_.panel(), pump_, sound_, card_, reader_, pump_}};
@@ -96,21 +93,10 @@ Program* gProgram = nullptr;
 // The exit code when the main window could not be created.
 constexpr int kExitNoMainWindow = 1;
 
-// SHELL32 and WINMM are loaded on first use, which takes a while; the chart
-// loader's thread loads them once the chart is decoded, so that the tray
-// icon and the first sound find them there.
-void loadLibrariesForLater() {
-    loadSystemLibrary(L"shell32.dll");
-    loadSystemLibrary(L"winmm.dll");
-}
-
 bool filterMessage(MSG& msg) { return gProgram && gProgram->preTranslate(msg); }
 
 int Program::run(HINSTANCE instance) {
     instance_ = instance;
-    // The picture decoder takes a while to load: it runs beside the rest of
-    // start-up and is waited for just before the window is shown.
-    chartLoader_.emplace(chartPicture(), &loadLibrariesForLater);
     taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
     setMessageFilter(&filterMessage);
     if (!mainWindow_.create(instance, this)) {
@@ -139,10 +125,6 @@ void Program::onMainWindowCreated() {
     loadSettings();
     if (!card_.hwnd()) card_.create(mainWindow_.hwnd());
     installTrayIcon();
-    if (chartLoader_) {
-        mainWindow_.panel().setPicture(chartLoader_->take());
-        chartLoader_.reset();
-    }
     if (startsVisible(arguments)) mainWindow_.setVisible(true);
 }
 

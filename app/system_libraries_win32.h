@@ -15,7 +15,4 @@ namespace pelomar {
 // it, the current directory is at least taken out of the search.
 void restrictDllSearchToSystem();
 
-// A system DLL by its file name, from the system folder.
-HMODULE loadSystemLibrary(const wchar_t* name);
-
 }  // namespace pelomar

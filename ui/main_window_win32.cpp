@@ -79,13 +79,13 @@ bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
     backBitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     backBits_ = static_cast<std::uint32_t*>(bits);
     backOld_ = SelectObject(back_, backBitmap_);
-    restore({0, 0, kChartWidth, kChartHeight});
     pen_ = CreatePen(PS_SOLID, kPenWidth, toColorRef(penColour_));
     SelectObject(back_, pen_);
     SelectObject(back_, GetStockObject(NULL_BRUSH));
     SetROP2(back_, R2_COPYPEN);
     SetBkMode(back_, TRANSPARENT);
 
+    setPicture(decodePicture(chartPicture()));  // decoded here, on the thread that shows it: a millisecond or two
     hwnd_ = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kChartWidth, kChartHeight, parent,
                             nullptr, instance, this);
     return hwnd_ != nullptr;

@@ -52,8 +52,8 @@ public:
     bool create(HWND parent, MainWindowHandler* handler);
     HWND hwnd() const { return hwnd_; }
 
-    // The chart picture, drawn unscaled at the top-left corner. Replacing it
-    // removes every drawing.
+    // The picture drawn unscaled at the top-left corner: the chart, from the
+    // panel's creation on. Replacing it removes every drawing.
     void setPicture(Picture picture);
 
     void erase() override;

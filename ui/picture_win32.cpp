@@ -86,39 +86,4 @@ Picture decodePicture(AssetView bytes) {
     return picture;
 }
 
-DWORD WINAPI BackgroundPicture::run(void* self) {
-    auto* job = static_cast<BackgroundPicture*>(self);
-    void (*const afterwards)() = job->afterwards_;
-    job->picture_ = decodePicture(job->bytes_);
-    // The job may be gone as soon as it is told: nothing of it is touched after.
-    SetEvent(job->decoded_);
-    if (afterwards) afterwards();
-    return 0;
-}
-
-BackgroundPicture::BackgroundPicture(AssetView bytes, void (*afterwards)()) : bytes_(bytes), afterwards_(afterwards) {
-    decoded_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (decoded_) thread_ = CreateThread(nullptr, 0, &BackgroundPicture::run, this, 0, nullptr);
-    if (thread_) return;
-    picture_ = decodePicture(bytes_);
-    if (afterwards_) afterwards_();
-}
-
-// The thread is not waited for beyond the picture: what it does afterwards
-// may go on.
-BackgroundPicture::~BackgroundPicture() { take(); }
-
-Picture BackgroundPicture::take() {
-    if (thread_) {
-        WaitForSingleObject(decoded_, INFINITE);
-        CloseHandle(thread_);
-        thread_ = nullptr;
-    }
-    if (decoded_) {
-        CloseHandle(decoded_);
-        decoded_ = nullptr;
-    }
-    return std::move(picture_);
-}
-
 }  // namespace pelomar

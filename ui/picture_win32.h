@@ -42,25 +42,4 @@ private:
 // Empty when the bytes are not a GIF picture.
 Picture decodePicture(AssetView bytes);
 
-// Decodes one picture on a thread of its own, so that start-up can go on
-// while the decoder loads; take() waits for it. `afterwards`, when given,
-// runs on that thread once the picture is decoded (take() does not wait for
-// it).
-class BackgroundPicture {
-public:
-    explicit BackgroundPicture(AssetView bytes, void (*afterwards)() = nullptr);
-    ~BackgroundPicture();
-    BackgroundPicture(const BackgroundPicture&) = delete;
-    BackgroundPicture& operator=(const BackgroundPicture&) = delete;
-    Picture take();
-
-private:
-    static DWORD WINAPI run(void* self);
-    Picture picture_;
-    HANDLE thread_ = nullptr;
-    HANDLE decoded_ = nullptr;  // set once picture_ is ready
-    AssetView bytes_;
-    void (*afterwards_)() = nullptr;
-};
-
 }  // namespace pelomar

@@ -174,10 +174,11 @@ TEST_CASE("retained drawing: frames go into the copy and an erase brings back th
     ChartPanel& panel = window.panel();
     const Picture chart = decodePicture(chartPicture());
     REQUIRE_FALSE(chart.empty());
-    BackgroundPicture loader(chartPicture());  // decoded on a thread of its own
-    panel.setPicture(loader.take());
-
-    CHECK(backPixel(panel, 157, 116) == chart.pixel(157, 116));
+    // The panel shows the chart from its creation.
+    int differingAtStart = 0;
+    for (int y = 0; y < 459; y += 3)
+        for (int x = 0; x < 530; x += 3) differingAtStart += backPixel(panel, x, y) != chart.pixel(x, y);
+    CHECK(differingAtStart == 0);
     panel.setPenColour(kFrameRed);
     panel.drawRectangle(157, 116, 194, 149);
     // The 5-pixel pen is centred on the outline: two pixels either side are red.
@@ -204,32 +205,3 @@ TEST_CASE("retained drawing: frames go into the copy and an erase brings back th
     window.destroy();
 }
 
-namespace {
-HANDLE gAfterwardsRelease = nullptr;
-HANDLE gAfterwardsDone = nullptr;
-DWORD gAfterwardsThread = 0;
-void blockAfterwards() {
-    gAfterwardsThread = GetCurrentThreadId();
-    WaitForSingleObject(gAfterwardsRelease, INFINITE);
-    SetEvent(gAfterwardsDone);
-}
-}  // namespace
-
-TEST_CASE("a picture decoded in the background is handed over while the work after it goes on") {
-    gAfterwardsRelease = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    gAfterwardsDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const Picture chart = decodePicture(chartPicture());
-    {
-        BackgroundPicture loader(chartPicture(), &blockAfterwards);
-        const Picture taken = loader.take();
-        REQUIRE_FALSE(taken.empty());
-        CHECK(taken.pixel(157, 116) == chart.pixel(157, 116));
-        CHECK(taken.pixel(400, 300) == chart.pixel(400, 300));
-    }  // gone, with its thread still held in the work afterwards
-    CHECK(WaitForSingleObject(gAfterwardsDone, 0) == WAIT_TIMEOUT);
-    SetEvent(gAfterwardsRelease);
-    CHECK(WaitForSingleObject(gAfterwardsDone, 10000) == WAIT_OBJECT_0);
-    CHECK(gAfterwardsThread != GetCurrentThreadId());
-    CloseHandle(gAfterwardsRelease);
-    CloseHandle(gAfterwardsDone);
-}
