@@ -6,6 +6,7 @@
 #include <array>
 
 #include "media/kept_for_the_run.h"
+#include "media/winmm_win32.h"
 
 namespace pelomar {
 
@@ -55,24 +56,24 @@ public:
         header.lpData = reinterpret_cast<LPSTR>(const_cast<unsigned char*>(bytes));
         header.dwBufferLength = static_cast<DWORD>(size);
         const HWAVEOUT handle = channel_->handle;
-        if (waveOutPrepareHeader(handle, &header, sizeof header) == MMSYSERR_NOERROR) {
+        if (winmm()->waveOutPrepareHeader(handle, &header, sizeof header) == MMSYSERR_NOERROR) {
             channel_->outstanding.fetch_add(1);
-            if (waveOutWrite(handle, &header, sizeof header) == MMSYSERR_NOERROR) return true;
+            if (winmm()->waveOutWrite(handle, &header, sizeof header) == MMSYSERR_NOERROR) return true;
             channel_->outstanding.fetch_sub(1);
-            waveOutUnprepareHeader(handle, &header, sizeof header);
+            winmm()->waveOutUnprepareHeader(handle, &header, sizeof header);
         }
         channel_->failed = true;
         return false;
     }
 
     void releaseBlock(int index) override {
-        waveOutUnprepareHeader(channel_->handle, &channel_->headers[index], sizeof(WAVEHDR));
+        winmm()->waveOutUnprepareHeader(channel_->handle, &channel_->headers[index], sizeof(WAVEHDR));
     }
 
     void breakOff() override {
-        waveOutPause(channel_->handle);
+        winmm()->waveOutPause(channel_->handle);
         channel_->paused = true;
-        waveOutReset(channel_->handle);
+        winmm()->waveOutReset(channel_->handle);
     }
 
 private:
@@ -94,12 +95,13 @@ std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> f
     }
     for (auto& old : expired) close(std::move(old));
     if (!channel) {
-        if (waveOutGetNumDevs() == 0) return nullptr;
+        // Without WINMM there is no device; a stream exists only where it was loaded.
+        if (!winmm() || winmm()->waveOutGetNumDevs() == 0) return nullptr;
         channel = std::make_unique<Channel>();
         channel->format.assign(format.begin(), format.end());
-        if (waveOutOpen(&channel->handle, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
-                        reinterpret_cast<DWORD_PTR>(&waveOutDone), reinterpret_cast<DWORD_PTR>(channel.get()),
-                        CALLBACK_FUNCTION) != MMSYSERR_NOERROR)
+        if (winmm()->waveOutOpen(&channel->handle, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
+                                 reinterpret_cast<DWORD_PTR>(&waveOutDone), reinterpret_cast<DWORD_PTR>(channel.get()),
+                                 CALLBACK_FUNCTION) != MMSYSERR_NOERROR)
             return nullptr;
         opened_.fetch_add(1);
     }
@@ -114,7 +116,7 @@ void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
     if (channel->outstanding.load() != 0 || channel->failed) return close(std::move(channel));
     if (channel->paused) {
         // A reset stream stays paused; the next voice expects one that plays.
-        if (waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return close(std::move(channel));
+        if (winmm()->waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return close(std::move(channel));
         channel->paused = false;
     }
     const Channel& kept = *channel;  // lives on, moved onto the shelf or into `evicted`
@@ -127,7 +129,7 @@ void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
 }
 
 void WaveOutDevice::close(std::unique_ptr<Channel> channel) {
-    if (waveOutClose(channel->handle) == MMSYSERR_NOERROR) return;
+    if (winmm()->waveOutClose(channel->handle) == MMSYSERR_NOERROR) return;
     // Blocks are still out: the device may yet write their headers and call
     // back with this channel, so it is never freed.
     unclosed_.fetch_add(1);

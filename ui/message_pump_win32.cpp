@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include "media/winmm_win32.h"
+
 #include <vector>
 
 namespace pelomar {
@@ -41,11 +43,11 @@ void processPendingEvents() {
 void fineTimer(bool on) {
     static std::vector<bool> raised;  // per open bracket, innermost last: whether its raise succeeded
     if (on) {
-        raised.push_back(timeBeginPeriod(1) == TIMERR_NOERROR);
+        raised.push_back(winmm() && winmm()->timeBeginPeriod(1) == TIMERR_NOERROR);
         return;
     }
     if (raised.empty()) return;
-    if (raised.back()) timeEndPeriod(1);
+    if (raised.back()) winmm()->timeEndPeriod(1);
     raised.pop_back();
 }
 
