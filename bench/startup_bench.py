@@ -25,6 +25,12 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SETTLE = 0.5  # seconds between one program's end and the next start
+RETRIES = 3  # starts tried again when a program ends before showing its window
+GOAL_MS = 30.0  # Pelomar's median at most this much above the empty program's
+
+
+class ProgramEnded(RuntimeError):
+    pass
 
 
 class MapWatcher:
@@ -65,7 +71,7 @@ class MapWatcher:
         pending = {}
         while time.perf_counter() < end:
             if proc.poll() is not None:
-                raise RuntimeError("the program ended before showing a window")
+                raise ProgramEnded("the program ended before showing a window")
             if not self.display.pending_events():
                 import select
                 select.select([self.display.fileno()], [], [], 0.05)
@@ -120,17 +126,32 @@ def main():
 
         watcher = MapWatcher(session.display)
 
+        retries = []
+
         def time_start(exe, title_pattern, title):
             for w in session.windows(title_pattern):  # nothing of ours may be on screen yet
                 raise RuntimeError("a window is already there")
             if keeper.poll() is not None:
                 raise RuntimeError("the desktop keeper has ended")
-            time.sleep(SETTLE)
-            watcher.drain()
-            started = time.perf_counter()
-            proc = subprocess.Popen([harness.WINE, exe], cwd=folder, env=session.env(),
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            elapsed = watcher.wait_mapped(title, proc) - started
+            for attempt in range(RETRIES + 1):
+                time.sleep(SETTLE if attempt == 0 else 1.0)
+                watcher.drain()
+                started = time.perf_counter()
+                proc = subprocess.Popen([harness.WINE, exe], cwd=folder, env=session.env(),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                try:
+                    elapsed = watcher.wait_mapped(title, proc) - started
+                    break
+                except ProgramEnded:
+                    # Now and then Wine's launcher loses its server connection
+                    # right after the previous program ended and gives up before
+                    # the program runs; that start is not timed but tried again.
+                    error = proc.stderr.read().decode(errors="replace").strip().splitlines()
+                    retries.append("%s ended with code %s: %s" % (os.path.basename(exe), proc.returncode,
+                                                                   error[-1] if error else "no message"))
+                    if attempt == RETRIES:
+                        raise
+            proc.stderr.close()
             # Closed as a user closes it, so that each run takes its tray icon
             # away again and the next one starts from the same desktop.
             window = session.find_window(title_pattern, 10)
@@ -161,7 +182,11 @@ def main():
     print("rounds: %d (alternating; desktop held open, %.1f s between programs)" % (rounds, SETTLE))
     print("Pelomar.exe      median %.1f ms  (min %.1f, max %.1f)" % (mp * 1000, min(pelomar) * 1000, max(pelomar) * 1000))
     print("empty_window.exe median %.1f ms  (min %.1f, max %.1f)" % (mb * 1000, min(baseline) * 1000, max(baseline) * 1000))
-    print("ratio of medians: %.3f (goal: at most 1.10); ratio of minimums: %.3f" % (mp / mb, min(pelomar) / min(baseline)))
+    above = (mp - mb) * 1000
+    print("goal: Pelomar's median at most %.0f ms above the empty program's: %s (%.1f ms above; ratio %.3f)"
+          % (GOAL_MS, "met" if above <= GOAL_MS else "NOT MET", above, mp / mb))
+    for retry in retries:
+        print("started again: " + retry)
     for exe in (os.path.join(build, "Pelomar.exe"), empty,
                 os.path.join(os.path.dirname(build), "win32", "Pelomar.exe")):
         if os.path.exists(exe):

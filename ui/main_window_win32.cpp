@@ -6,6 +6,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -104,10 +105,14 @@ void ChartPanel::setPicture(Picture picture) {
 void ChartPanel::restore(const RECT& area) {
     if (!backBits_) return;
     GdiFlush();  // what the pen drew is in the pixels before they are written over
+    const unsigned* colours = picture_.colours();
     for (int y = area.top; y < area.bottom; ++y) {
-        std::uint32_t* row = backBits_ + static_cast<std::size_t>(y) * kChartWidth;
-        for (int x = area.left; x < area.right; ++x)
-            row[x] = x < picture_.width() && y < picture_.height() ? picture_.pixel(x, y) : 0xFFFFFF;
+        std::uint32_t* out = backBits_ + static_cast<std::size_t>(y) * kChartWidth;
+        const int covered = y < picture_.height() ? std::min<int>(area.right, picture_.width()) : area.left;
+        const unsigned char* in = covered > area.left ? picture_.row(y) : nullptr;
+        int x = area.left;
+        for (; x < covered; ++x) out[x] = colours[in[x]];
+        for (; x < area.right; ++x) out[x] = 0xFFFFFF;
     }
 }
 
