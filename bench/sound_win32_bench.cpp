@@ -88,6 +88,9 @@ double copyUs(int n) {
     return took;
 }
 
+double worstCall = 0;        // the slowest symbol's median, over the measured symbols
+double worstFirstBlock = 0;
+
 void measureCalls(SoundPlayer& player, TimingDevice& device, int n, int calls) {
     std::vector<double> floor, call, firstBlock;
     for (int i = 0; i < calls; ++i) {
@@ -109,6 +112,14 @@ void measureCalls(SoundPlayer& player, TimingDevice& device, int n, int calls) {
     const double f = median(floor), c = median(call), b = median(firstBlock);
     std::printf("symbol %2d  %6zu bytes  copy %7.1f us  playSymbol %7.1f us (%5.1fx)  first block %8.1f us (%6.1fx)\n", n,
                 walkWavChunks(soundFor(n).data, soundFor(n).size)->samples.size(), f, c, c / f, b, b / f);
+    if (calls > 5) {
+        worstCall = std::max(worstCall, c);
+        worstFirstBlock = std::max(worstFirstBlock, b);
+    }
+}
+
+void verdict(const char* goal, bool met, const char* figure) {
+    std::printf("goal: %-62s %-8s %s\n", goal, met ? "met" : "NOT MET", figure);
 }
 
 }  // namespace
@@ -137,16 +148,31 @@ int main(int argc, char** argv) {
         player.waitForSilence(60s);
     };
     round(1000);  // warm-up: the heap and the audio system reach their working size
-    const std::size_t before = committedBytes();
-    std::printf("  after warm-up    %8zu KiB\n", before / 1024);
+    const double before = static_cast<double>(committedBytes());
+    std::vector<double> checkpoints;
+    std::printf("  after warm-up    %8.0f KiB\n", before / 1024);
     for (int done = 0; done < cycles;) {
         const int step = std::min(2500, cycles - done);
         round(step);
         done += step;
-        std::printf("  after %5d      %8zu KiB  (%+lld KiB)\n", done, committedBytes() / 1024,
-                    (static_cast<long long>(committedBytes()) - static_cast<long long>(before)) / 1024);
+        const std::size_t now = committedBytes();
+        checkpoints.push_back(static_cast<double>(now));
+        std::printf("  after %5d      %8zu KiB  (%+lld KiB)\n", done, now / 1024,
+                    static_cast<long long>((static_cast<double>(now) - before) / 1024));
     }
-    std::printf("voices left: %zu, kept with blocks out: %d, streams not closed: %d\n", player.activeVoices(),
+    std::printf("voices left: %zu, kept with blocks out: %d, streams not closed: %d\n\n", player.activeVoices(),
                 player.abandonedVoices(), device.streamsNotClosed());
+
+    char figure[96];
+    std::snprintf(figure, sizeof figure, "worst median %.1f us", worstCall);
+    verdict("playSymbol returns within 0.05 ms (medians, every symbol)", worstCall <= 50.0, figure);
+    std::snprintf(figure, sizeof figure, "worst median %.1f us", worstFirstBlock);
+    verdict("first block queued within 0.2 ms of the call (medians)", worstFirstBlock <= 200.0, figure);
+    // The committed memory moves by megabytes between checkpoints (Wine's
+    // heap); growth is what does not come back: the last checkpoints' median.
+    std::sort(checkpoints.begin(), checkpoints.end());
+    const double growth = checkpoints.empty() ? 0.0 : (checkpoints[checkpoints.size() / 2] - before) / 1048576.0;
+    std::snprintf(figure, sizeof figure, "median checkpoint %+.1f MiB from warm-up", growth);
+    verdict("memory flat over the play-and-stop cycles (within 4 MiB)", growth < 4.0, figure);
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "media/sound_voice.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace pelomar {
@@ -62,11 +61,6 @@ bool SoundVoice::run(WaveDevice& device, Clock& clock) {
         // has more blocks queued than it fills.
         const std::size_t needed = (samples_.size() + kBlockBytes - 1) / kBlockBytes;
         ringBlocks_ = static_cast<int>(std::min<std::size_t>(kRingBlocks, needed));
-        try {
-            ring_.resize(static_cast<std::size_t>(ringBlocks_) * kBlockBytes);
-        } catch (const std::bad_alloc&) {
-            return true;
-        }
     }
     if (feed(clock) == Ending::Played) return true;
 
@@ -107,8 +101,7 @@ SoundVoice::Ending SoundVoice::feed(Clock& clock) {
 
 bool SoundVoice::queueNextBlock() {
     const std::size_t size = std::min(kBlockBytes, samples_.size() - position_);
-    unsigned char* block = ring_.data() + static_cast<std::size_t>(nextBlock_) * kBlockBytes;
-    std::memcpy(block, samples_.data() + position_, size);
+    const unsigned char* block = samples_.data() + position_;
     {
         Locked locked(*sync_);
         ++queued_;  // counted first: the device may give it back before queueBlock returns

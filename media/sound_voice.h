@@ -1,6 +1,8 @@
-// One sound being played: its private samples, its output stream, its ring of
-// blocks and the worker that feeds them, over a small wave-output interface
-// and a clock so the whole life cycle runs the same with a fake device.
+// One sound being played: its private samples, its output stream, the ring of
+// block slots that carry them and the worker that feeds them, over a small
+// wave-output interface and a clock so the whole life cycle runs the same
+// with a fake device. The blocks are 15360-byte stretches of the voice's own
+// copy of the samples, queued where they lie: the copy outlives every block.
 #pragma once
 
 #include <atomic>
@@ -127,10 +129,9 @@ private:
     const bool loop_;
 
     // Worker-only state.
-    std::vector<unsigned char> ring_;  // as many blocks as the sound can ever have queued at once
-    int ringBlocks_ = 0;
+    int ringBlocks_ = 0;               // slots: as many blocks as the sound can ever have queued at once
     std::size_t position_ = 0;         // samples handed to the stream so far
-    int nextBlock_ = 0;                // the ring block filled next
+    int nextBlock_ = 0;                // the slot queued next
     int handed_ = 0;                   // blocks queued and not yet released, oldest first
 
     // The voice's lock, taken by the device's callback. There, on the audio
