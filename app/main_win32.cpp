@@ -4,7 +4,6 @@
 
 #include "app/command_line.h"
 #include "app/pointer_binding.h"
-#include "app/system_libraries_win32.h"
 #include "chart/symbol_chart.h"
 #include "media/assets.h"
 #include "media/sound_player.h"
@@ -15,11 +14,13 @@
 #include "settings/settings_file_win32.h"
 #include "settings/settings_store.h"
 #include "shell/autostart_win32.h"
+#include "shell/com_apartment_win32.h"
 #include "shell/exe_path_win32.h"
+#include "shell/system_library_win32.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
+#include "text/gbk_win32.h"
 #include "ui/card_window_win32.h"
-#include "ui/com_apartment_win32.h"
 #include "ui/group_reader.h"
 #include "ui/help_window_win32.h"
 #include "ui/main_window_rules.h"
@@ -27,7 +28,6 @@
 #include "ui/message_pump_win32.h"
 #include "ui/picture_win32.h"
 #include "ui/pointer_tracker.h"
-#include "text/gbk_win32.h"
 
 namespace pelomar {
 namespace {
@@ -106,9 +106,8 @@ int Program::run(HINSTANCE instance) {
         return kExitNoMainWindow;
     }
     {
-        // COM for the links (the shell) and the card pictures (the decoder),
-        // once for the whole run; made now that the window is up, so that
-        // start-up does not wait for OLE32.
+        // COM for the links (the shell), once for the whole run; made now
+        // that the window is up, so that start-up does not wait for OLE32.
         const ComApartment com(ComApartment::Kind::SingleThreaded);
         runMainLoop();
         endProgram();

@@ -1,10 +1,12 @@
 # The Windows adapters and Pelomar.exe: a GUI program with the runtime linked
 # statically, so the executable runs alone.
 add_link_options(-static -static-libgcc -static-libstdc++)
-# WINMM is never imported: it is loaded from the system folder on first use
-# (media/winmm_win32.cpp), since a winmm.dll beside the program would be
-# loaded in its place. The check below keeps it out of the imports.
-set(PELOMAR_WIN32_LIBS user32 gdi32 advapi32 shell32 ole32)
+# WINMM and OLE32 are never imported. WINMM is loaded from the system folder
+# on first use (media/winmm_win32.cpp), since a winmm.dll beside the program
+# would be loaded in its place; OLE32, which brings COM's run-time with it,
+# is loaded once the window is up (shell/com_apartment_win32.cpp), since
+# nothing before needs it. The check below keeps both out of the imports.
+set(PELOMAR_WIN32_LIBS user32 gdi32 advapi32 shell32)
 
 pelomar_win32_sources(PELOMAR_WIN32_SOURCES)
 add_library(pelomar_win32 STATIC ${PELOMAR_WIN32_SOURCES})
@@ -33,5 +35,5 @@ endforeach()
 if(PELOMAR_TESTS)
   add_test(NAME exe_imports
            COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Pelomar>
-                   "WINMM")
+                   "WINMM|OLE32")
 endif()
