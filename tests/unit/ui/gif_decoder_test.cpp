@@ -38,19 +38,25 @@ struct Encoder {
                 bits -= 8;
             }
         };
-        std::vector<std::vector<int>> table;  // [prefix code][index] -> code, -1 when absent
+        // [prefix code][index] -> code, -1 when absent; a clear empties only
+        // the rows in use, since small tables are cleared every few codes.
+        std::vector<std::vector<int>> table(4096);
+        std::vector<int> rowsInUse;
         auto reset = [&] {
-            table.assign(4096, std::vector<int>());
+            for (int row : rowsInUse) table[row].clear();
+            rowsInUse.clear();
             width = minimumCodeSize + 1;
         };
-        reset();
         int next = clear + 2;
         put(clear);
         int prefix = pixels[0];
         for (std::size_t i = 1; i < pixels.size(); ++i) {
             const int c = pixels[i];
             std::vector<int>& row = table[prefix];
-            if (row.empty()) row.assign(256, -1);
+            if (row.empty()) {
+                row.assign(256, -1);
+                rowsInUse.push_back(prefix);
+            }
             if (row[c] >= 0) {
                 prefix = row[c];
                 continue;
