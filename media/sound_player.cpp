@@ -93,7 +93,7 @@ void SoundPlayer::work(SoundVoice* voice) {
         ended = takeFrom(voices_, voice);
         if (!released) ++abandoned_;
     }
-    // The device still holds blocks of the voice: it may write into its ring
+    // The device still holds blocks of the voice: it may still read their samples
     // and report to it at any time, even once the player is gone.
     if (!released) keepForTheRun(std::move(ended));
     ended.reset();  // closes the stream and frees the samples, outside the list lock

@@ -96,7 +96,7 @@ public:
     // Copies the samples and the format; the WAV image is not referenced
     // afterwards. Throws std::bad_alloc when there is no memory for the copy.
     SoundVoice(const WavChunks& wav, bool loop);
-    // Closes the stream, then frees the samples and the ring. Never called
+    // Closes the stream, then frees the samples. Never called
     // for a voice whose run returned false.
     ~SoundVoice() override;
     SoundVoice(const SoundVoice&) = delete;

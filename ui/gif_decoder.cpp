@@ -1,5 +1,6 @@
 #include "ui/gif_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -202,6 +203,19 @@ std::optional<GifPicture> decodeGif(const unsigned char* bytes, std::size_t size
         return picture;
     }
     return std::nullopt;
+}
+
+void copyColours(const GifPicture& picture, int left, int top, int right, int bottom, std::uint32_t* out,
+                 int outWidth) {
+    constexpr std::uint32_t kWhite = 0xFFFFFF;
+    for (int y = top; y < bottom; ++y) {
+        std::uint32_t* row = out + static_cast<std::size_t>(y) * outWidth;
+        const int covered = y < picture.height ? std::min(right, picture.width) : left;
+        const std::uint8_t* in = picture.indices.data() + static_cast<std::size_t>(y) * picture.width;
+        int x = left;
+        for (; x < covered; ++x) row[x] = picture.palette[in[x]];
+        for (; x < right; ++x) row[x] = kWhite;
+    }
 }
 
 }  // namespace pelomar

@@ -27,4 +27,10 @@ struct GifPicture {
 // image, or give it a size of 0 or over 4096 pixels either way.
 std::optional<GifPicture> decodeGif(const unsigned char* bytes, std::size_t size);
 
+// The picture's colours (0x00RRGGBB) into the columns left..right-1 of rows
+// top..bottom-1 of `out`, rows `outWidth` pixels apart, with the picture's
+// top-left corner at (0, 0); white where the picture does not reach.
+void copyColours(const GifPicture& picture, int left, int top, int right, int bottom, std::uint32_t* out,
+                 int outWidth);
+
 }  // namespace pelomar

@@ -86,13 +86,15 @@ bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
     SetROP2(back_, R2_COPYPEN);
     SetBkMode(back_, TRANSPARENT);
 
-    setPicture(decodePicture(chartPicture()));  // decoded here, on the thread that shows it: a millisecond or two
+    // Decoded here, on the thread that shows it: a millisecond or two.
+    const AssetView chart = chartPicture();
+    setPicture(decodeGif(chart.data, chart.size).value_or(GifPicture{}));
     hwnd_ = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kChartWidth, kChartHeight, parent,
                             nullptr, instance, this);
     return hwnd_ != nullptr;
 }
 
-void ChartPanel::setPicture(Picture picture) {
+void ChartPanel::setPicture(GifPicture picture) {
     picture_ = std::move(picture);
     restore({0, 0, kChartWidth, kChartHeight});
     SetRectEmpty(&dirty_);
@@ -100,20 +102,12 @@ void ChartPanel::setPicture(Picture picture) {
 }
 
 // The bare picture back into the retained copy over `area` (white where the
-// picture does not reach). The colours are looked up here: a blit from the
+// picture does not reach). The colours are looked up here: a blit from an
 // 8-bit picture to the 32-bit copy costs the whole chart several milliseconds.
 void ChartPanel::restore(const RECT& area) {
     if (!backBits_) return;
     GdiFlush();  // what the pen drew is in the pixels before they are written over
-    const unsigned* colours = picture_.colours();
-    for (int y = area.top; y < area.bottom; ++y) {
-        std::uint32_t* out = backBits_ + static_cast<std::size_t>(y) * kChartWidth;
-        const int covered = y < picture_.height() ? std::min<int>(area.right, picture_.width()) : area.left;
-        const unsigned char* in = covered > area.left ? picture_.row(y) : nullptr;
-        int x = area.left;
-        for (; x < covered; ++x) out[x] = colours[in[x]];
-        for (; x < area.right; ++x) out[x] = 0xFFFFFF;
-    }
+    copyColours(picture_, area.left, area.top, area.right, area.bottom, backBits_, kChartWidth);
 }
 
 void ChartPanel::present(const RECT& area) {

@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "ui/highlight.h"
-#include "ui/picture_win32.h"
+#include "ui/gif_decoder.h"
 #include "ui/pointer_tracker.h"
 #include "ui/window_proc_win32.h"
 
@@ -54,7 +54,7 @@ public:
 
     // The picture drawn unscaled at the top-left corner: the chart, from the
     // panel's creation on. Replacing it removes every drawing.
-    void setPicture(Picture picture);
+    void setPicture(GifPicture picture);
 
     void erase() override;
     void setPenColour(Colour colour) override;
@@ -78,7 +78,7 @@ private:
 
     HWND hwnd_ = nullptr;
     MainWindowHandler* handler_ = nullptr;
-    Picture picture_;
+    GifPicture picture_;  // palette indices and colours: only its pixels are copied, never the picture drawn
     HDC back_ = nullptr;
     HBITMAP backBitmap_ = nullptr;
     std::uint32_t* backBits_ = nullptr;  // the copy's pixels, 0x00RRGGBB, rows top down

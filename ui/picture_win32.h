@@ -27,9 +27,6 @@ public:
     bool empty() const { return bitmap_ == nullptr; }
     // Pixel (x, y) as 0x00RRGGBB; 0 outside the picture.
     unsigned pixel(int x, int y) const;
-    // Row y's palette indices (y inside the picture), and the palette.
-    const unsigned char* row(int y) const { return bits_ + static_cast<std::size_t>(y) * stride_; }
-    const unsigned* colours() const { return palette_; }
 
     // Draws the picture unscaled with its top-left corner at (x, y).
     void draw(HDC dc, int x, int y) const;

@@ -223,3 +223,22 @@ TEST_CASE("damaged or foreign bytes give nothing, or the pixels decoded so far")
         decodeGif(flipped.data(), flipped.size());
     }
 }
+
+TEST_CASE("colours copied over an area: the picture where it reaches, white beyond, nothing outside the area") {
+    GifPicture picture;
+    picture.width = 3;
+    picture.height = 2;
+    picture.palette.assign(256, 0);
+    picture.palette[1] = 0x112233;
+    picture.palette[2] = 0x445566;
+    picture.indices = {1, 2, 1, 2, 1, 2};
+    constexpr std::uint32_t kUntouched = 0xDEAD;
+    std::vector<std::uint32_t> out(5 * 3, kUntouched);
+    copyColours(picture, 1, 1, 5, 3, out.data(), 5);
+    const std::vector<std::uint32_t> want = {
+        kUntouched, kUntouched, kUntouched, kUntouched, kUntouched,  // above the area
+        kUntouched, 0x112233,   0x445566,   0xFFFFFF,   0xFFFFFF,    // row 1: columns 1, 2, then past the width
+        kUntouched, 0xFFFFFF,   0xFFFFFF,   0xFFFFFF,   0xFFFFFF,    // row 2: below the picture
+    };
+    CHECK(out == want);
+}
