@@ -5,7 +5,6 @@
 #include "app/command_line.h"
 #include "app/pointer_binding.h"
 #include "chart/symbol_chart.h"
-#include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
 #include "media/worker_threads_win32.h"
@@ -26,7 +25,6 @@
 #include "ui/main_window_rules.h"
 #include "ui/main_window_win32.h"
 #include "ui/message_pump_win32.h"
-#include "ui/picture_win32.h"
 #include "ui/pointer_tracker.h"
 
 namespace pelomar {
