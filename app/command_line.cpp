@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "text/gbk.h"
+#include "text/texts.h"
 
 namespace pelomar {
 namespace {
@@ -10,7 +11,7 @@ bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) < '!'; }
 // Appends the character at s[i] (two bytes for a lead byte) to out and returns
 // the index after it. A lead byte that is the last byte is dropped.
 size_t takeChar(std::string_view s, size_t i, std::string* out) {
-    if (startsTwoByteCharacter(static_cast<unsigned char>(s[i]))) {
+    if (isSplitterLeadByte(static_cast<unsigned char>(s[i]))) {
         if (i + 1 >= s.size()) return s.size();
         if (out) out->append(s.substr(i, 2));
         return i + 2;
@@ -54,7 +55,7 @@ std::vector<std::string> splitCommandLine(std::string_view s) {
 }
 
 bool startsVisible(const std::vector<std::string>& arguments) {
-    return arguments.empty() || arguments.front() != kHiddenArgument;
+    return arguments.empty() || arguments.front() != text::kHiddenArgument;
 }
 
 }  // namespace pelomar

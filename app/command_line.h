@@ -11,10 +11,8 @@ namespace pelomar {
 
 std::vector<std::string> splitCommandLine(std::string_view commandLine);
 
-// The argument that keeps the main window hidden at start: "隐藏" in GBK.
-inline constexpr std::string_view kHiddenArgument = "\xD2\xFE\xB2\xD8";  // 隐藏
-
-// True unless the first argument is exactly the hidden argument.
+// True unless the first argument is exactly the hidden argument, "隐藏"
+// (text::kHiddenArgument).
 bool startsVisible(const std::vector<std::string>& arguments);
 
 }  // namespace pelomar

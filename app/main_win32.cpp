@@ -19,6 +19,7 @@
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
 #include "text/gbk_win32.h"
+#include "text/texts.h"
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
 #include "ui/help_window_win32.h"
@@ -225,7 +226,7 @@ void Program::exitProgram() {
 }
 
 void Program::installTrayIcon() {
-    trayIcon_.install(mainWindow_.hwnd(), kTrayTip, taskbarCreatedMessage_, this);
+    trayIcon_.install(mainWindow_.hwnd(), text::kTrayTip, taskbarCreatedMessage_, this);
 }
 
 void Program::onTrayMouse(unsigned mouseMessage) {

@@ -1,5 +1,7 @@
 #include "settings/context_menu.h"
 
+#include "text/texts.h"
+
 namespace pelomar {
 namespace {
 
@@ -23,11 +25,11 @@ constexpr std::array<MenuRow, kMenuRowCount> kRows = {{
     option(Option::EscCloses),
     option(Option::StartWithSystem),
     kSeparator,
-    {MenuAction::Help, Option::HoverSound, "\xB0\xEF\xD6\xFA"},                  // 帮助
-    {MenuAction::About, Option::HoverSound, "\xB9\xD8\xD3\xDA"},                 // 关于
+    {MenuAction::Help, Option::HoverSound, text::kMenuHelp},
+    {MenuAction::About, Option::HoverSound, text::kMenuAbout},
     kSeparator,
-    {MenuAction::Cancel, Option::HoverSound, "\xC8\xA1\xCF\xFB\xB2\xCB\xB5\xA5"},  // 取消菜单
-    {MenuAction::Exit, Option::HoverSound, "\xCD\xCB\xB3\xF6"},                  // 退出
+    {MenuAction::Cancel, Option::HoverSound, text::kMenuCancel},
+    {MenuAction::Exit, Option::HoverSound, text::kMenuExit},
 }};
 
 // Each option has one row, in the options' own order.

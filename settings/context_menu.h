@@ -1,7 +1,6 @@
-// The options menu: 21 rows under a hidden top item: the eleven options with
-// their check marks, separators, help, about, cancel and exit. The check
-// marks are the options' live values; nothing else holds them while the
-// program runs.
+// The options menu: 21 rows, the eleven options with their check marks,
+// separators, help, about, cancel and exit. The check marks are the options'
+// live values; nothing else holds them while the program runs.
 #pragma once
 
 #include <array>
@@ -27,9 +26,6 @@ struct MenuRow {
 };
 
 inline constexpr int kMenuRowCount = 21;
-
-// The hidden top item the rows hang under: "文件".
-inline constexpr std::string_view kMenuTopCaption = "\xCE\xC4\xBC\xFE";
 
 const std::array<MenuRow, kMenuRowCount>& menuRows();
 

@@ -41,7 +41,7 @@ public:
     std::string_view bytes(Span s) const { return text_.substr(s.begin, s.end - s.begin); }
 
 private:
-    size_t charEnd(size_t i) const { return isGbkLeadByte(at(i)) && i + 1 < text_.size() ? i + 2 : i + 1; }
+    size_t charEnd(size_t i) const { return isPlatformLeadByte(at(i)) && i + 1 < text_.size() ? i + 2 : i + 1; }
     unsigned char at(size_t i) const { return static_cast<unsigned char>(text_[i]); }
 
     void split() {
@@ -113,7 +113,7 @@ bool sameName(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < a.size(); ++i) {
         const auto x = static_cast<unsigned char>(a[i]);
         const auto y = static_cast<unsigned char>(b[i]);
-        if (isGbkLeadByte(x) && i + 1 < a.size()) {
+        if (isPlatformLeadByte(x) && i + 1 < a.size()) {
             if (x != y || a[i + 1] != b[i + 1]) return false;
             ++i;
         } else if (foldAscii(x) != foldAscii(y)) {
@@ -217,8 +217,8 @@ bool isUtf16Text(std::string_view text) {
 
 bool endsInLeadByte(std::string_view text) {
     size_t i = 0;
-    while (i + 1 < text.size()) i += isGbkLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    return i + 1 == text.size() && isGbkLeadByte(static_cast<unsigned char>(text[i]));
+    while (i + 1 < text.size()) i += isPlatformLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    return i + 1 == text.size() && isPlatformLeadByte(static_cast<unsigned char>(text[i]));
 }
 
 }  // namespace pelomar::ini

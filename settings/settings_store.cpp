@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include "settings/ini_file.h"
+#include "text/texts.h"
 
 namespace pelomar {
 namespace {
@@ -16,22 +17,23 @@ bool readable(const SettingsText& text) {
 std::wstring settingsFilePath(const ExeLocation& exe) { return exe.directory + L"\\Pelomar.ini"; }
 
 void loadSettings(ContextMenu& menu, SettingsFile& file, const ApplyOption& apply) {
-    const SettingsText text = file.readText();
-    const bool useFile = readable(text);
+    const SettingsText current = file.readText();
+    const bool useFile = readable(current);
     for (const OptionInfo& item : optionTable()) {
         if (useFile) {
-            if (const auto value = ini::readValue(text.bytes, kSettingsSection, item.key))
-                menu.setOption(item.option, *value == kValueTrue);
+            if (const auto value = ini::readValue(current.bytes, text::kSettingsSection, item.key))
+                menu.setOption(item.option, *value == text::kValueTrue);
         }
         if (item.appliedOnLoad && apply) apply(item.option);
     }
 }
 
 std::string settingsText(const ContextMenu& menu, std::string_view current) {
-    std::string text(current);
+    std::string updated(current);
     for (const OptionInfo& item : optionTable())
-        text = ini::writeValue(text, kSettingsSection, item.key, menu.option(item.option) ? kValueTrue : kValueFalse);
-    return text;
+        updated = ini::writeValue(updated, text::kSettingsSection, item.key,
+                                  menu.option(item.option) ? text::kValueTrue : text::kValueFalse);
+    return updated;
 }
 
 void saveSettings(const ContextMenu& menu, SettingsFile& file) {

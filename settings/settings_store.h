@@ -13,9 +13,6 @@
 
 namespace pelomar {
 
-inline constexpr std::string_view kSettingsSection = "\xB2\xCB\xB5\xA5\xC5\xE4\xD6\xC3";  // 菜单配置
-inline constexpr std::string_view kValueTrue = "\xD5\xE6";                               // 真
-inline constexpr std::string_view kValueFalse = "\xBC\xD9";                              // 假
 // ExeDirectory + "\Pelomar.ini".
 std::wstring settingsFilePath(const ExeLocation& exe);
 

@@ -1,6 +1,8 @@
 // Start with the system: one string value in the current user's Run key
 // holds the quoted path of the executable, a blank and the hidden argument.
 // applyAutostart writes it while the option is on and deletes it while off.
+// Its whole registry location under HKEY_CURRENT_USER, key and value name,
+// is text::kAutostartLocation.
 #pragma once
 
 #include <string>
@@ -9,13 +11,6 @@
 #include "shell/exe_path.h"
 
 namespace pelomar {
-
-// The whole registry location under HKEY_CURRENT_USER, key and value name.
-inline constexpr std::string_view kAutostartLocation =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Pelomar(Vok)";
-
-// "隐藏" as UTF-16: the hidden argument the start-up command passes.
-inline constexpr std::wstring_view kHiddenArgumentWide = L"\u9690\u85CF";
 
 struct RegistryLocation {
     std::string key;

@@ -48,7 +48,7 @@ std::string fitTrayTip(std::string_view tip) {
     if (tip.size() <= limit) return std::string(tip);
     std::size_t end = 0;
     while (end < limit) {
-        const bool lead = isGbkLeadByte(static_cast<unsigned char>(tip[end]));
+        const bool lead = isPlatformLeadByte(static_cast<unsigned char>(tip[end]));
         const std::size_t width = lead ? 2 : 1;
         if (end + width > limit) break;
         end += width;

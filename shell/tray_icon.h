@@ -14,7 +14,6 @@ namespace pelomar {
 inline constexpr unsigned kTrayCallbackMessage = 123456;
 inline constexpr unsigned kTrayIconId = 1;
 inline constexpr unsigned kTrayFlags = 7;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
-inline constexpr std::string_view kTrayTip = "Pelomar(Vok)";
 inline constexpr std::size_t kTrayTipField = 128;  // bytes, with the terminating zero
 
 // Adding the icon fails while the shell is still starting, which is when a

@@ -13,12 +13,8 @@ inline constexpr int kHelpWindowWidth = 356;   // outer; the client area is 346 
 inline constexpr int kHelpWindowHeight = 395;
 inline constexpr Colour kHelpBackground{255, 255, 255};
 
-// The window's text, never drawn (it has no caption) but seen by the task
-// list and by accessibility tools: 关于 Pelomar(Vok).
-inline constexpr std::string_view kHelpWindowName = "\xB9\xD8\xD3\xDA Pelomar(Vok)";
-
-// The fields' font: SimSun, 12 pixels, normal weight, GB2312 character set.
-inline constexpr std::string_view kHelpFontFace = "\xCB\xCE\xCC\xE5";  // 宋体
+// The fields' font: SimSun (text::kHelpFontFace), 12 pixels, normal weight,
+// GB2312 character set.
 inline constexpr int kHelpFontHeight = -12;
 inline constexpr int kHelpFontWeight = 400;
 

@@ -7,9 +7,9 @@
 
 #include "media/assets.h"
 #include "ui/colour_win32.h"
-#include "ui/help_text.h"
 #include "ui/main_window_rules.h"
 #include "text/gbk_win32.h"
+#include "text/texts.h"
 
 namespace pelomar {
 namespace {
@@ -72,9 +72,9 @@ bool runCommandLine(std::wstring commandLine) {
 }  // namespace
 
 void showHelpText() {
-    const std::wstring text = gbkToWide(helpText());
-    const std::wstring title = gbkToWide(kHelpTitle);
-    MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    const std::wstring body = gbkToWide(text::kHelpText);
+    const std::wstring title = gbkToWide(text::kHelpTitle);
+    MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
 }
 
 bool openLinkTarget(HWND parent, const LinkSpec& link) {
@@ -195,14 +195,14 @@ void HelpWindow::open(HINSTANCE instance, HWND owner) {
     registerClass(instance, kLinkClass, &routeMessages<LinkWindow>, IDC_HAND, nullptr);
     logo_ = decodePicture(logoPicture());
     portrait_ = decodePicture(portraitPicture());
-    const std::wstring face = gbkToWide(kHelpFontFace);
+    const std::wstring face = gbkToWide(text::kHelpFontFace);
     font_ = CreateFontW(kHelpFontHeight, 0, 0, 0, kHelpFontWeight, FALSE, FALSE, FALSE, GB2312_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         face.c_str());
 
     const int left = centredOrigin(GetSystemMetrics(SM_CXSCREEN), kHelpWindowWidth);
     const int top = centredOrigin(GetSystemMetrics(SM_CYSCREEN), kHelpWindowHeight);
-    const std::wstring name = gbkToWide(kHelpWindowName);
+    const std::wstring name = gbkToWide(text::kHelpWindowName);
     CreateWindowExW(WS_EX_CLIENTEDGE, kHelpClass, name.c_str(), WS_POPUP | WS_DLGFRAME, left, top,
                     kHelpWindowWidth, kHelpWindowHeight, owner, nullptr, instance, this);
     if (!hwnd_) return;

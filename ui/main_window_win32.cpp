@@ -12,17 +12,16 @@
 #include <utility>
 
 #include "media/assets.h"
-#include "pelomar_version.h"
 #include "ui/colour_win32.h"
 #include "ui/main_window_rules.h"
 #include "text/gbk_win32.h"
+#include "text/texts.h"
 
 namespace pelomar {
 namespace {
 
 const wchar_t kMainClass[] = L"PelomarMainWindow";
 const wchar_t kPanelClass[] = L"PelomarChartPanel";
-constexpr std::string_view kTitle = "Pelomar(Vok) " PELOMAR_VERSION " - \xD3\xD2\xBC\xFC\xC9\xE8\xD6\xC3";  // 右键设置
 constexpr int kPenWidth = 5;
 
 void unite(RECT& acc, const RECT& r) {
@@ -224,7 +223,7 @@ bool MainWindow::create(HINSTANCE instance, MainWindowHandler* handler) {
 
     const int left = centredOrigin(GetSystemMetrics(SM_CXSCREEN), kMainWindowWidth);
     const int top = centredOrigin(GetSystemMetrics(SM_CYSCREEN), kMainWindowHeight);
-    const std::wstring title = gbkToWide(kTitle);
+    const std::wstring title = gbkToWide(text::kMainTitle);
     CreateWindowExW(0, kMainClass, title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, left,
                     top, kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;

@@ -10,6 +10,7 @@
 
 #include "settings/ini_file.h"
 #include "settings/settings_store.h"
+#include "text/texts.h"
 
 namespace {
 
@@ -19,14 +20,14 @@ struct Name {
 
 // The program's own section and keys, and others that look alike.
 const Name kNames[] = {
-    {pelomar::kSettingsSection, "\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4"},  // 菜单配置, 移过时发音
-    {pelomar::kSettingsSection, "Esc\xBC\xFC\xCD\xCB\xB3\xF6"},                // Esc键退出
+    {pelomar::text::kSettingsSection, "\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4"},  // 菜单配置, 移过时发音
+    {pelomar::text::kSettingsSection, "Esc\xBC\xFC\xCD\xCB\xB3\xF6"},                // Esc键退出
     {"s", "k"},
     {"S", "K"},
     {"s", "\x81k"},
     {"t", "k"},
 };
-const std::string_view kValues[] = {pelomar::kValueTrue, pelomar::kValueFalse, "v", ""};
+const std::string_view kValues[] = {pelomar::text::kValueTrue, pelomar::text::kValueFalse, "v", ""};
 
 void require(bool ok) {
     if (!ok) std::abort();
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         menu.setOption(o.option, (marks >> ((static_cast<int>(o.option) + 1) % 8)) & 1);
     const std::string saved = pelomar::settingsText(menu, text);
     for (const pelomar::OptionInfo& item : pelomar::optionTable())
-        require(pelomar::ini::readValue(saved, pelomar::kSettingsSection, item.key) ==
-                std::string(menu.option(item.option) ? pelomar::kValueTrue : pelomar::kValueFalse));
+        require(pelomar::ini::readValue(saved, pelomar::text::kSettingsSection, item.key) ==
+                std::string(menu.option(item.option) ? pelomar::text::kValueTrue : pelomar::text::kValueFalse));
     return 0;
 }

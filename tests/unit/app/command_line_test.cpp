@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "text/texts.h"
 
 using namespace pelomar;
 using Args = std::vector<std::string>;
 
 namespace {
-const std::string kHidden(kHiddenArgument);
+const std::string kHidden(text::kHiddenArgument);
 }
 
 TEST_CASE("the program path is skipped, quoted or not") {

@@ -24,6 +24,7 @@
 
 #include "settings/ini_file.h"
 #include "settings/settings_store.h"
+#include "text/texts.h"
 
 using namespace pelomar;
 using std::string;
@@ -60,7 +61,7 @@ const Vocabulary kAscii = {
 };
 
 const Vocabulary kGbk = {
-    {string(kSettingsSection), "\xB2\xCB\xB5\xA5", "Opt\xD1\xA1\xCF\xEE"},  // 菜单配置, 菜单, Opt选项
+    {string(text::kSettingsSection), "\xB2\xCB\xB5\xA5", "Opt\xD1\xA1\xCF\xEE"},  // 菜单配置, 菜单, Opt选项
     {string(optionInfo(Option::HoverSound).key), string(optionInfo(Option::KeepInFront).key),
      string(optionInfo(Option::EscCloses).key), "\x81\x61", "\x81\x41"},
     {kTrue, kFalse, "\"" + kTrue + "\"", kTrue + "x", "\xE7\x9C\x9F", "'" + kFalse + "'"},
@@ -308,7 +309,7 @@ TEST_CASE("INI reading and updating agree with the platform's profile functions"
         std::vector<Update> updates;
         if (r.chance(20)) {
             for (const OptionInfo& item : optionTable())
-                updates.push_back({string(kSettingsSection), string(item.key), r.chance(50) ? kTrue : kFalse});
+                updates.push_back({string(text::kSettingsSection), string(item.key), r.chance(50) ? kTrue : kFalse});
         } else {
             for (size_t n = 1 + r.below(3); n > 0; --n)
                 updates.push_back({r.pick(gen.sections()), r.pick(gen.keys()), r.pick(gen.values())});

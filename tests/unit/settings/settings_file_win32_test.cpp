@@ -9,6 +9,7 @@
 
 #include "settings/settings_file_win32.h"
 #include "settings/settings_store.h"
+#include "text/texts.h"
 
 using namespace pelomar;
 
@@ -213,8 +214,8 @@ TEST_CASE("saving gives the bytes of eleven WritePrivateProfileStringA calls") {
         menu.setOption(Option::KeepInFront, false);
         saveSettings(menu, file);
         for (const OptionInfo& item : optionTable())
-            WritePrivateProfileStringA(std::string(kSettingsSection).c_str(), std::string(item.key).c_str(),
-                                       std::string(menu.option(item.option) ? kValueTrue : kValueFalse).c_str(),
+            WritePrivateProfileStringA(std::string(text::kSettingsSection).c_str(), std::string(item.key).c_str(),
+                                       std::string(menu.option(item.option) ? text::kValueTrue : text::kValueFalse).c_str(),
                                        theirs.c_str());
         WindowsSettingsFile platformFile(std::wstring(theirs.begin(), theirs.end()));
         CHECK(contents(ours) == platformFile.readText().bytes);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "settings_keys.h"
 #include "settings/settings_store.h"
 
 using namespace pelomar;
@@ -16,21 +17,6 @@ const string kHeader = "[\xB2\xCB\xB5\xA5\xC5\xE4\xD6\xC3]\r\n";  // [菜单配�
 const string kHoverSound = "\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4";  // 移过时发音
 const string kKeepInFront = "\xB1\xA3\xB3\xD6\xC7\xB0\xB6\xCB";        // 保持前端
 const string kEscExits = "Esc\xBC\xFC\xCD\xCB\xB3\xF6";                // Esc键退出
-
-// The eleven keys as the file holds them, in order, written out by hand.
-const char* const kKeys[] = {
-    "\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4",               // 移过时发音
-    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xD2\xC6\xD2\xF4",  // Ctrl键时忽略_移音
-    "\xD2\xC6\xB9\xFD\xCA\xB1\xB5\xAF\xB3\xF6",               // 移过时弹出
-    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xD2\xC6\xB5\xAF",  // Ctrl键时忽略_移弹
-    "\xB5\xE3\xBB\xF7\xCA\xB1\xB7\xA2\xD2\xF4",               // 点击时发音
-    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xB5\xE3\xD2\xF4",  // Ctrl键时忽略_点音
-    "\xB5\xE3\xBB\xF7\xCA\xB1\xB5\xAF\xB3\xF6",               // 点击时弹出
-    "Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4_\xB5\xE3\xB5\xAF",  // Ctrl键时忽略_点弹
-    "\xB1\xA3\xB3\xD6\xC7\xB0\xB6\xCB",                       // 保持前端
-    "Esc\xBC\xFC\xCD\xCB\xB3\xF6",                            // Esc键退出
-    "\xCB\xE6\xCF\xB5\xCD\xB3\xC6\xF4\xB6\xAF",               // 随系统启动
-};
 
 class FakeFile : public SettingsFile {
 public:
@@ -53,7 +39,7 @@ FakeFile fileWith(const string& bytes) {
 
 string allLines(const string& value) {
     string text = kHeader;
-    for (const char* key : kKeys) text += string(key) + "=" + value + "\r\n";
+    for (const char* key : kSettingsKeys) text += string(key) + "=" + value + "\r\n";
     return text;
 }
 
@@ -69,8 +55,8 @@ TEST_CASE("the option table: keys, order, menu rows, what is applied") {
     const auto& table = optionTable();
     for (int i = 0; i < kOptionCount; ++i) {
         CAPTURE(i);
-        CHECK(table[i].key == kKeys[i]);
-        CHECK(optionInfo(table[i].option).key == kKeys[i]);
+        CHECK(table[i].key == kSettingsKeys[i]);
+        CHECK(optionInfo(table[i].option).key == kSettingsKeys[i]);
         const bool actsOnSystem = table[i].option == Option::KeepInFront || table[i].option == Option::EscCloses ||
                                   table[i].option == Option::StartWithSystem;
         CHECK(table[i].appliedOnLoad == actsOnSystem);
@@ -78,10 +64,10 @@ TEST_CASE("the option table: keys, order, menu rows, what is applied") {
         const MenuRow& row = menuRows()[rowOfOption(table[i].option) - 1];
         CHECK(row.action == MenuAction::ToggleOption);
         CHECK(row.option == table[i].option);
-        if (string(kKeys[i]).rfind("Ctrl", 0) == 0)
+        if (string(kSettingsKeys[i]).rfind("Ctrl", 0) == 0)
             CHECK(captionOf(row) == " Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4");
         else
-            CHECK(captionOf(row) == kKeys[i]);
+            CHECK(captionOf(row) == kSettingsKeys[i]);
     }
     CHECK(ContextMenu{}.option(Option::StartWithSystem));  // every option is on by design
     CHECK(settingsFilePath({L"C:", L"Pelomar.exe"}) == L"C:\\Pelomar.ini");
@@ -112,7 +98,7 @@ TEST_CASE("loading: values, defaults and the order of applying") {
         const string values[] = {"", kFalse, "1", "true", kTrue + "x", " " + kTrue, "\"" + kTrue + "\"",
                                  "\xE7\x9C\x9F", kTrue + " ", "'" + kTrue + "'"};
         string text = kHeader;
-        for (int i = 0; i < 10; ++i) text += string(kKeys[i]) + "=" + values[i] + "\r\n";
+        for (int i = 0; i < 10; ++i) text += string(kSettingsKeys[i]) + "=" + values[i] + "\r\n";
         FakeFile file = fileWith(text);
         ContextMenu menu;
         menu.setOption(Option::StartWithSystem, false);  // its key is absent: stays as it was
@@ -142,7 +128,7 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
         saveSettings(menu, file);
         REQUIRE(file.writes.size() == 1);
         string expected = allLines(kTrue);
-        const string third = string(kKeys[2]) + "=";
+        const string third = string(kSettingsKeys[2]) + "=";
         expected.replace(expected.find(third) + third.size(), 2, kFalse);
         CHECK(file.writes[0] == expected);
     }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "shell/autostart.h"
+#include "text/texts.h"
 
 using namespace pelomar;
 using std::string;
@@ -57,7 +58,7 @@ TEST_CASE("the executable's location and the start-up command") {
 }
 
 TEST_CASE("the stored location splits at its last backslash, never inside a character") {
-    const RegistryLocation where = splitRegistryLocation(kAutostartLocation);
+    const RegistryLocation where = splitRegistryLocation(text::kAutostartLocation);
     CHECK(where.key == kRun);
     CHECK(where.valueName == "Pelomar(Vok)");
     // 0x5C is a backslash alone, but the trail byte of 0x81 0x5C.

@@ -10,6 +10,7 @@
 #include "shell/autostart_win32.h"
 #include "shell/exe_path_win32.h"
 #include "text/gbk_win32.h"
+#include "text/texts.h"
 
 using namespace pelomar;
 
@@ -136,5 +137,5 @@ TEST_CASE("writing into a key that does not exist yet creates it; deleting from 
 }
 
 TEST_CASE("the hidden argument in UTF-16 is the GBK one") {
-    CHECK(wideToGbk(kHiddenArgumentWide) == "\xD2\xFE\xB2\xD8");
+    CHECK(wideToGbk(text::wide::kHiddenArgument) == "\xD2\xFE\xB2\xD8");
 }

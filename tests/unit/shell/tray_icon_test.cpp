@@ -3,6 +3,7 @@
 #include <string>
 
 #include "shell/tray_icon.h"
+#include "text/texts.h"
 
 using namespace pelomar;
 
@@ -69,7 +70,7 @@ TEST_CASE("the subclassed procedure sorts messages: destroy, icon callback, task
 }
 
 TEST_CASE("the tip fits the record's 128-byte field with its terminating zero") {
-    CHECK(fitTrayTip(kTrayTip) == "Pelomar(Vok)");
+    CHECK(fitTrayTip(text::kTrayTip) == "Pelomar(Vok)");
     CHECK(fitTrayTip("") == "");
     CHECK(fitTrayTip(std::string(127, 'a')) == std::string(127, 'a'));
     CHECK(fitTrayTip(std::string(128, 'a')) == std::string(127, 'a'));

@@ -10,6 +10,7 @@
 
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
+#include "text/texts.h"
 
 using namespace pelomar;
 
@@ -111,7 +112,7 @@ TEST_CASE("installing the tray icon: the record, the Unicode subclass, the icon 
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     {
         TrayIcon tray(&recordNotify);
-        tray.install(hwnd, kTrayTip, taskbarCreated, &handler);
+        tray.install(hwnd, text::kTrayTip, taskbarCreated, &handler);
         CHECK(tray.subclassed());
         CHECK(GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(gOwnProc));
         CHECK(IsWindowUnicode(hwnd));
@@ -135,7 +136,7 @@ TEST_CASE("installing the tray icon: the record, the Unicode subclass, the icon 
         CHECK(r.dwInfoFlags == 0);
 
         // Installing again adds nothing and keeps one subclass.
-        tray.install(hwnd, kTrayTip, taskbarCreated, &handler);
+        tray.install(hwnd, text::kTrayTip, taskbarCreated, &handler);
         CHECK(gRecords.size() == 1);
 
         // Wide text passes through untouched: the procedure stayed a Unicode one.
@@ -153,7 +154,7 @@ TEST_CASE("the subclassed procedure: icon events to the handler, taskbar re-add,
     Handler handler;
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     TrayIcon tray(&recordNotify);
-    tray.install(hwnd, kTrayTip, taskbarCreated, &handler);
+    tray.install(hwnd, text::kTrayTip, taskbarCreated, &handler);
     gLog.clear();
 
     // Icon events go to the handler with the mouse message from lParam, and no further.
@@ -190,7 +191,7 @@ TEST_CASE("a tray icon that goes before its window gives the window its own proc
     Handler handler;
     {
         TrayIcon tray(&recordNotify);
-        tray.install(hwnd, kTrayTip, 0, &handler);
+        tray.install(hwnd, text::kTrayTip, 0, &handler);
     }
     CHECK(gLog == std::vector<std::string>{"add", "delete"});
     CHECK(GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(gOwnProc));
@@ -208,7 +209,7 @@ TEST_CASE("an icon the shell refuses at first is retried on a timer; one never t
         gAdds = gModifies = 0;
         HWND hwnd = makeWindow();
         TrayIcon tray(&startingShell, 5);
-        tray.install(hwnd, kTrayTip, 0, &handler);
+        tray.install(hwnd, text::kTrayTip, 0, &handler);
         CHECK(gAdds == 1);
         for (int i = 0; i < 400 && gAdds < 4; ++i) pumpFor(5);
         CHECK(gAdds == 4);
@@ -223,7 +224,7 @@ TEST_CASE("an icon the shell refuses at first is retried on a timer; one never t
         gAdds = gModifies = 0;
         HWND hwnd = makeWindow();
         TrayIcon tray(&startingShell, 2);
-        tray.install(hwnd, kTrayTip, 0, &handler);
+        tray.install(hwnd, text::kTrayTip, 0, &handler);
         for (int i = 0; i < 1000 && handler.unavailable == 0; ++i) pumpFor(5);
         CHECK(handler.unavailable == 1);
         CHECK(gAdds == 1 + kTrayRetries);

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "gbk_text.h"
-#include "ui/help_text.h"
 #include "pelomar_version.h"
+#include "text/texts.h"
 #include "ui/help_window.h"
 #include "ui/link_field.h"
 
@@ -43,7 +43,7 @@ bool color(Colour a, Colour b) { return a == b; }
 }  // namespace
 
 TEST_CASE("the help text: four paragraphs, the first three word for word") {
-    const auto parts = paragraphs(helpText());
+    const auto parts = paragraphs(text::kHelpText);
     REQUIRE(parts.size() == 4);
     CHECK(gbkToUtf8(parts[0]) ==
           "一款英语国际音标学习工具，提供了 48 个常用音标的读音和发音嘴型文字说明以及每个音标所对应的词组。");
@@ -56,7 +56,7 @@ TEST_CASE("the help text: four paragraphs, the first three word for word") {
         CHECK(p.find_first_of("\r\n") == std::string::npos);
         CHECK(gbkToUtf8(p).find('<') == std::string::npos);  // valid GBK throughout
     }
-    CHECK(gbkToUtf8(kHelpTitle) == "信息：");
+    CHECK(gbkToUtf8(text::kHelpTitle) == "信息：");
 }
 
 TEST_CASE("the about window's rows: captions, kinds, targets, all inside the client area") {
