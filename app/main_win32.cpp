@@ -189,20 +189,21 @@ void Program::toggleOption(Option option) {
     applyOption(option);
 }
 
-// The options that act on the system do so as soon as their value is known.
+// The options that act on the system do so as soon as their value is known;
+// the option table says which they are.
 void Program::applyOption(Option option) {
-    switch (option) {
-    case Option::KeepInFront:
+    switch (optionInfo(option).effect) {
+    case SystemEffect::AlwaysOnTop:
         applyAlwaysOnTop();
         break;
-    case Option::EscCloses:
+    case SystemEffect::EscCloses:
         applyEscCloses();
         break;
-    case Option::StartWithSystem:
+    case SystemEffect::Autostart:
         applyAutostart();
         break;
-    default:
-        break;  // the others are read at each pointer event
+    case SystemEffect::None:
+        break;  // read at each pointer event
     }
 }
 

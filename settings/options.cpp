@@ -6,17 +6,17 @@ namespace pelomar {
 namespace {
 
 constexpr std::array<OptionInfo, kOptionCount> kOptions = {{
-    {Option::HoverSound, text::kOptionHoverSound, text::kOptionHoverSound, false},
-    {Option::HoverSoundCtrlQuiet, text::kOptionHoverSoundCtrlQuiet, text::kMenuCtrlQuiet, false},
-    {Option::HoverCard, text::kOptionHoverCard, text::kOptionHoverCard, false},
-    {Option::HoverCardCtrlQuiet, text::kOptionHoverCardCtrlQuiet, text::kMenuCtrlQuiet, false},
-    {Option::ClickSound, text::kOptionClickSound, text::kOptionClickSound, false},
-    {Option::ClickSoundCtrlQuiet, text::kOptionClickSoundCtrlQuiet, text::kMenuCtrlQuiet, false},
-    {Option::ClickCard, text::kOptionClickCard, text::kOptionClickCard, false},
-    {Option::ClickCardCtrlQuiet, text::kOptionClickCardCtrlQuiet, text::kMenuCtrlQuiet, false},
-    {Option::KeepInFront, text::kOptionKeepInFront, text::kOptionKeepInFront, true},
-    {Option::EscCloses, text::kOptionEscCloses, text::kOptionEscCloses, true},
-    {Option::StartWithSystem, text::kOptionStartWithSystem, text::kOptionStartWithSystem, true},
+    {Option::HoverSound, text::kOptionHoverSound, text::kOptionHoverSound, SystemEffect::None},
+    {Option::HoverSoundCtrlQuiet, text::kOptionHoverSoundCtrlQuiet, text::kMenuCtrlQuiet, SystemEffect::None},
+    {Option::HoverCard, text::kOptionHoverCard, text::kOptionHoverCard, SystemEffect::None},
+    {Option::HoverCardCtrlQuiet, text::kOptionHoverCardCtrlQuiet, text::kMenuCtrlQuiet, SystemEffect::None},
+    {Option::ClickSound, text::kOptionClickSound, text::kOptionClickSound, SystemEffect::None},
+    {Option::ClickSoundCtrlQuiet, text::kOptionClickSoundCtrlQuiet, text::kMenuCtrlQuiet, SystemEffect::None},
+    {Option::ClickCard, text::kOptionClickCard, text::kOptionClickCard, SystemEffect::None},
+    {Option::ClickCardCtrlQuiet, text::kOptionClickCardCtrlQuiet, text::kMenuCtrlQuiet, SystemEffect::None},
+    {Option::KeepInFront, text::kOptionKeepInFront, text::kOptionKeepInFront, SystemEffect::AlwaysOnTop},
+    {Option::EscCloses, text::kOptionEscCloses, text::kOptionEscCloses, SystemEffect::EscCloses},
+    {Option::StartWithSystem, text::kOptionStartWithSystem, text::kOptionStartWithSystem, SystemEffect::Autostart},
 }};
 
 constexpr bool inEnumOrder() {

@@ -1,8 +1,9 @@
 // The eleven options, by name. Their order is the order of the options menu,
 // and the order in which they are read, applied and written in the settings
-// file. One table gives each its INI key and its menu caption; the menu, the
-// settings file and the pointer handling all read it. While the program runs
-// an option's value is the check mark of its menu row (see ContextMenu).
+// file. One table gives each its INI key, its menu caption and what it acts
+// on; the menu, the settings file, the pointer handling and the program's
+// actions all read it. While the program runs an option's value is the check
+// mark of its menu row (see ContextMenu).
 #pragma once
 
 #include <array>
@@ -26,12 +27,21 @@ enum class Option {
 
 inline constexpr int kOptionCount = 11;
 
+// What an option acts on as soon as its value is known (read from the
+// settings file or toggled in the menu). The others are read at each
+// pointer event.
+enum class SystemEffect {
+    None,
+    AlwaysOnTop,  // the main window's place above other windows
+    EscCloses,    // whether Esc closes the main window
+    Autostart,    // the start-up entry in the registry
+};
+
 struct OptionInfo {
     Option option;
     std::string_view key;      // in the settings file; GBK
     std::string_view caption;  // in the menu; GBK. The four Ctrl rows share " Ctrl键时忽略".
-    // Acts on the system (window, registry): applied as soon as it is read.
-    bool appliedOnLoad;
+    SystemEffect effect;
 };
 
 // Every option, in menu order; the position is the enum's value.

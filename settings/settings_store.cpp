@@ -24,7 +24,7 @@ void loadSettings(ContextMenu& menu, SettingsFile& file, const ApplyOption& appl
             if (const auto value = ini::readValue(current.bytes, text::kSettingsSection, item.key))
                 menu.setOption(item.option, *value == text::kValueTrue);
         }
-        if (item.appliedOnLoad && apply) apply(item.option);
+        if (item.effect != SystemEffect::None && apply) apply(item.option);
     }
 }
 

@@ -57,9 +57,11 @@ TEST_CASE("the option table: keys, order, menu rows, what is applied") {
         CAPTURE(i);
         CHECK(table[i].key == kSettingsKeys[i]);
         CHECK(optionInfo(table[i].option).key == kSettingsKeys[i]);
-        const bool actsOnSystem = table[i].option == Option::KeepInFront || table[i].option == Option::EscCloses ||
-                                  table[i].option == Option::StartWithSystem;
-        CHECK(table[i].appliedOnLoad == actsOnSystem);
+        const SystemEffect effect = table[i].option == Option::KeepInFront       ? SystemEffect::AlwaysOnTop
+                                    : table[i].option == Option::EscCloses       ? SystemEffect::EscCloses
+                                    : table[i].option == Option::StartWithSystem ? SystemEffect::Autostart
+                                                                                 : SystemEffect::None;
+        CHECK(table[i].effect == effect);
         // Each key is its row's caption, except the four " Ctrl键时忽略" rows.
         const MenuRow& row = menuRows()[rowOfOption(table[i].option) - 1];
         CHECK(row.action == MenuAction::ToggleOption);
