@@ -107,7 +107,7 @@ int Program::run(HINSTANCE instance) {
     {
         // COM for the links (the shell), once for the whole run; made now
         // that the window is up, so that start-up does not wait for OLE32.
-        const ComApartment com(ComApartment::Kind::SingleThreaded);
+        const ComApartment com;
         runMainLoop();
         endProgram();
     }

@@ -5,12 +5,12 @@
 namespace pelomar {
 
 AssetView soundFor(int n) {
-    if (n < 1 || n > assets_data::kSymbolCount) return {};
+    if (n < 1 || n > kSymbolCount) return {};
     return assets_data::kSounds[n - 1];
 }
 
 AssetView cardFor(int n) {
-    if (n < 1 || n > assets_data::kSymbolCount) return {};
+    if (n < 1 || n > kSymbolCount) return {};
     return assets_data::kCards[n - 1];
 }
 

@@ -1,11 +1,10 @@
 // Declarations of the data tables that the build generates from media/assets/.
 #pragma once
 
+#include "chart/symbol_chart.h"
 #include "media/assets.h"
 
 namespace pelomar::assets_data {
-
-inline constexpr int kSymbolCount = 48;
 
 extern const AssetView kSounds[kSymbolCount];
 extern const AssetView kCards[kSymbolCount];

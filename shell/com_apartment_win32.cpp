@@ -28,11 +28,9 @@ const Ole32* ole32() {
 
 }  // namespace
 
-ComApartment::ComApartment(Kind kind) {
+ComApartment::ComApartment() {
     if (!ole32()) return;
-    const DWORD model =
-        kind == Kind::SingleThreaded ? COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE : COINIT_MULTITHREADED;
-    const HRESULT result = ole32()->coInitializeEx(nullptr, model);
+    const HRESULT result = ole32()->coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // S_OK and S_FALSE (joined again) both count once and are undone once;
     // RPC_E_CHANGED_MODE leaves the thread in its other apartment.
     undo_ = SUCCEEDED(result);

@@ -8,6 +8,12 @@
 namespace pelomar {
 namespace {
 
+// What the portable rules restate of the platform.
+static_assert(kTrayFlags == (NIF_MESSAGE | NIF_ICON | NIF_TIP));
+static_assert(kTrayTipField == sizeof NOTIFYICONDATAA{}.szTip);
+static_assert(kMsgDestroy == WM_DESTROY && kMsgTimer == WM_TIMER && kMsgLeftDown == WM_LBUTTONDOWN &&
+              kMsgRightUp == WM_RBUTTONUP);
+
 // The window property that leads trayWindowProc to its TrayIcon.
 const wchar_t kTrayProperty[] = L"Pelomar.TrayIcon";
 

@@ -14,6 +14,8 @@
 namespace pelomar {
 namespace {
 
+static_assert(kHelpFontWeight == FW_NORMAL);
+
 const wchar_t kHelpClass[] = L"PelomarHelpWindow";
 const wchar_t kPortraitClass[] = L"PelomarPortrait";
 const wchar_t kLinkClass[] = L"PelomarLink";

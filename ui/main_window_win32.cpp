@@ -20,6 +20,9 @@
 namespace pelomar {
 namespace {
 
+// What the portable rules restate of the platform.
+static_assert(kMsgKeyDown == WM_KEYDOWN && kMsgSysKeyDown == WM_SYSKEYDOWN && kVirtualKeyEscape == VK_ESCAPE);
+
 const wchar_t kMainClass[] = L"PelomarMainWindow";
 const wchar_t kPanelClass[] = L"PelomarChartPanel";
 constexpr int kPenWidth = 5;

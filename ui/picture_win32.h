@@ -21,11 +21,10 @@ public:
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
 
-    HBITMAP bitmap() const { return bitmap_; }
     int width() const { return width_; }
     int height() const { return height_; }
     bool empty() const { return bitmap_ == nullptr; }
-    // Pixel (x, y) as 0x00RRGGBB; 0 outside the picture.
+    // Pixel (x, y) as 0x00RRGGBB; 0 outside the picture. For the tests.
     unsigned pixel(int x, int y) const;
 
     // Draws the picture unscaled with its top-left corner at (x, y).

@@ -16,7 +16,7 @@ namespace {
 DWORD WINAPI leavesItsApartment(void*) {
     DWORD failures = 0;
     {
-        const ComApartment com(ComApartment::Kind::SingleThreaded);
+        const ComApartment com;
         failures += !com.usable();
         failures += CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_FALSE;  // inside it
         CoUninitialize();
@@ -30,7 +30,7 @@ DWORD WINAPI leavesItsApartment(void*) {
 DWORD WINAPI keepsAnEarlierApartment(void*) {
     DWORD failures = CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_OK;
     {
-        const ComApartment com(ComApartment::Kind::SingleThreaded);
+        const ComApartment com;
         failures += !com.usable();
     }
     failures += CoInitializeEx(nullptr, COINIT_MULTITHREADED) != S_FALSE;  // still joined
