@@ -247,8 +247,8 @@ void Program::onTrayMouse(unsigned mouseMessage) {
 }
 
 // Destroys what is left of the windows (the main window takes its owned
-// windows and the tray icon with it), then releases the rest; last, stops
-// every sound and waits until each sound's worker has finished.
+// windows and the tray icon with it), then stops every sound and waits until
+// each sound's worker has finished.
 void Program::endProgram() {
     mainWindow_.destroy();
     sound_.shutdownSounds();

@@ -46,6 +46,7 @@ public:
     // released its voice and ended, and closes the streams the device keeps.
     void shutdownSounds();
 
+    // The three below are for the tests and benchmarks.
     // Voices that have not yet ended.
     std::size_t activeVoices() const;
     // Voices that ended with blocks still out on a device that would not give

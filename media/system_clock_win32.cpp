@@ -3,7 +3,7 @@
 // wave-output callback may touch, and GetTickCount64 for the silence limit.
 //
 // Making an event is a round trip to the kernel (to the wine server under
-// Wine, 50-200 us on a busy machine), so a voice's event is made on its
+// Wine; its cost is in bench/README.md), so a voice's event is made on its
 // first wait, once its first blocks are queued, not before.
 #include <windows.h>
 

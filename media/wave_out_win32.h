@@ -41,7 +41,7 @@ public:
     void closeIdleStreams() override;
 
     // Streams opened on the device so far, streams kept for reuse now, and
-    // streams the device would not close.
+    // streams the device would not close. For the tests and benchmarks.
     int streamsOpened() const { return opened_.load(); }
     int spareStreams() const;
     int streamsNotClosed() const { return unclosed_.load(); }

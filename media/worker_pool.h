@@ -54,7 +54,7 @@ public:
     void waitForWorkers();
 
     // Worker threads that have not ended, busy or waiting (the starter not
-    // counted), and of those the ones waiting for work.
+    // counted), and of those the ones waiting for work. For the tests.
     int threads() const;
     int waiting() const;
 

@@ -25,7 +25,8 @@ public:
 
     bool start(std::function<void()> work) override { return pool_.start(std::move(work)); }
 
-    // Threads that exist now, busy or waiting for work (the starter not counted).
+    // Threads that exist now, busy or waiting for work (the starter not
+    // counted). For the tests.
     int threads() const { return pool_.threads(); }
 
 private:

@@ -47,7 +47,7 @@ public:
     // in this program, so the ANSI record reads the same in every code page.
     void install(HWND window, std::string_view tip, UINT taskbarCreatedMessage, TrayMouseHandler* handler);
 
-    bool subclassed() const { return previousWindowProc_ != nullptr; }
+    bool subclassed() const { return previousWindowProc_ != nullptr; }  // for the tests
 
 private:
     static LRESULT CALLBACK trayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -28,7 +28,6 @@ public:
     CardWindow& operator=(const CardWindow&) = delete;
 
     // Creates the window hidden, owned by owner and centred on the screen.
-    // COM must be initialised on the calling thread for the pictures.
     bool create(HWND owner);
     HWND hwnd() const { return hwnd_; }
     bool visible() const;

@@ -63,6 +63,7 @@ public:
     // The target was opened: the field turns visited.
     LinkEffect opened();
 
+    // The state, for the tests.
     bool pointerOver() const { return over_; }
     bool visited() const { return visited_; }
     // Over takes precedence over visited, visited over normal.

@@ -88,7 +88,7 @@ bool ChartPanel::create(HWND parent, MainWindowHandler* handler) {
     SetROP2(back_, R2_COPYPEN);
     SetBkMode(back_, TRANSPARENT);
 
-    // Decoded here, on the thread that shows it: a millisecond or two.
+    // Decoded here, on the thread that shows it: it takes little (bench/README.md).
     const AssetView chart = chartPicture();
     setPicture(decodeGif(chart.data, chart.size).value_or(GifPicture{}));
     hwnd_ = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kChartWidth, kChartHeight, parent,
@@ -105,7 +105,7 @@ void ChartPanel::setPicture(GifPicture picture) {
 
 // The bare picture back into the retained copy over `area` (white where the
 // picture does not reach). The colours are looked up here: a blit from an
-// 8-bit picture to the 32-bit copy costs the whole chart several milliseconds.
+// 8-bit picture to the 32-bit copy is far slower (bench/README.md).
 void ChartPanel::restore(const RECT& area) {
     if (!backBits_) return;
     GdiFlush();  // what the pen drew is in the pixels before they are written over

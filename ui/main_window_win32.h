@@ -65,6 +65,7 @@ public:
     void setPointerHand(bool hand) override;
 
     // The retained copy: the picture with every drawing since the last erase.
+    // For the tests.
     HDC backBuffer() const { return back_; }
 
 private:

@@ -58,7 +58,8 @@ public:
     void handlePointer(int x, int y, PointerEventKind kind, int keys, const PointerOptions& options);
 
     // The symbol or group number found by the last event, 0 if it found none.
-    // A bare number: whether it was a symbol or a caption is not kept.
+    // A bare number: whether it was a symbol or a caption is not kept. For
+    // the tests.
     int lastRegion() const { return lastRegion_; }
 
 private:

@@ -46,7 +46,7 @@ unsigned backPixel(ChartPanel& panel, int x, int y) {
 
 }  // namespace
 
-TEST_CASE("the platform decoder reads every embedded picture") {
+TEST_CASE("every embedded picture decodes to a picture of its size") {
     const Picture chart = decodePicture(chartPicture());
     CHECK(chart.width() == 530);
     CHECK(chart.height() == 459);
