@@ -7,6 +7,8 @@ Every sound, card and picture is read and checked against the sizes and
 formats the program relies on: WAV chunk layout and sample formats, exact
 byte counts, sounds that end in exact silence, GIF87a structure and
 dimensions, the icon's images, and that no two sounds or cards are the same.
+Two sounds are measured as a listener would hear them: e must be open
+enough (its first formant), tr voiceless after its release.
 A second group of cases damages copies of real files and makes sure each
 damage is caught.
 
@@ -28,6 +30,7 @@ except ImportError:  # the structural checks still run
 # place, the generator's content module.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "assets"))
 import content  # noqa: E402
+import speech  # noqa: E402
 from content import CARD_SIZE, ICON_SIZES, SIZES, WIDE_ENTRIES as WIDE  # noqa: E402
 
 PICTURES = {name + ".gif": size for name, size in content.PICTURES.items()}
@@ -103,6 +106,45 @@ def wav_problems(data, n):
         if tail.count(quiet) != len(tail):
             p.append("the last %d ms are not all at the zero level" % CLOSING_SILENCE_MS)
     return p
+
+
+# e is the vowel of bed, open-mid: more open than the start of ei, whose
+# first formant is about 530 Hz. espeak-ng's close-mid e (about 445 Hz)
+# sits between ei and i and is heard as neither.
+E_SOUND, E_MIN_F1_HZ = GLYPHS.index("e") + 1, 530
+# tr is one of the chart's voiceless sounds: the r after the release is
+# voiceless too. A voiced stretch longer than this is heard as a voiced r.
+TR_SOUND, TR_MAX_VOICED_MS = GLYPHS.index("tr") + 1, 60
+# Their neighbours, whose samples stand in for them in the damage cases.
+I_SOUND, DR_SOUND = GLYPHS.index("i") + 1, GLYPHS.index("dr") + 1
+
+
+def samples_of(data):
+    """(samples as floats, rate) of a WAV file that passed wav_problems."""
+    rate, bits = u32(data, 24), u16(data, 34)
+    raw = data[44:44 + u32(data, 40)]
+    if bits == 8:
+        return [(b - 128) / 128.0 for b in raw], rate
+    return [v / 32768.0 for v in struct.unpack("<%dh" % (len(raw) // 2), raw)], rate
+
+
+def e_problems(data):
+    s, rate = samples_of(data)
+    parts = speech.stretches(s, rate, 0.02)
+    f = speech.vowel_formants(s, rate, (parts[0][0], parts[0][1] + 1)) if parts else None
+    if f is None:
+        return ["no vowel formants found"]
+    if f[0] < E_MIN_F1_HZ:
+        return ["first formant %.0f Hz, below %d Hz: too close a vowel for e" % (f[0], E_MIN_F1_HZ)]
+    return []
+
+
+def tr_problems(data):
+    s, rate = samples_of(data)
+    ms = speech.voiced_stretch_ms(s, rate)
+    if ms > TR_MAX_VOICED_MS:
+        return ["voiced for %.0f ms, more than %d ms: the r is voiced" % (ms, TR_MAX_VOICED_MS)]
+    return []
 
 
 # ---------------------------------------------------------------- pictures
@@ -253,6 +295,10 @@ def check_tree(root, res):
             cards[n] = read(path)
             res.case("card %02d" % n, gif_problems(cards[n], CARD_W, CARD_H, SIZES[n][2]))
     res.case("sounds all differ", duplicates(waves, lambda b: b[44:44 + u32(b, 40)] if len(b) > 44 else b))
+    for n, name, problems in ((E_SOUND, "e is open enough", e_problems),
+                              (TR_SOUND, "tr is voiceless", tr_problems)):
+        if n in waves and not wav_problems(waves[n], n):
+            res.case("sound %02d: %s" % (n, name), problems(waves[n]))
     res.case("cards all differ", duplicates(cards, decoded_pixels))
     for name, (w, h, size) in PICTURES.items():
         path = os.path.join(assets, name)
@@ -297,6 +343,8 @@ def check_damage(root, res):
         wav1 = read(os.path.join(assets, "sound", "01.wav"))
         wav2 = read(os.path.join(assets, "sound", "02.wav"))
         wav20 = read(os.path.join(assets, "sound", "20.wav"))
+        sound = {n: read(os.path.join(assets, "sound", "%02d.wav" % n))
+                 for n in (E_SOUND, TR_SOUND, I_SOUND, DR_SOUND)}
         card = read(os.path.join(assets, "card", "01.gif"))
         ico = read(os.path.join(assets, "app.ico"))
     except OSError as e:
@@ -319,6 +367,13 @@ def check_damage(root, res):
     ]
     for name, n, data in wav_cases:
         res.case("damaged sound caught: " + name, [] if wav_problems(data, n) else ["not noticed"])
+    # The samples of a neighbour in the place of e and of tr: i is far too
+    # close a vowel, dr has a voiced r.
+    for name, n, other, problems in (("i recorded as e", E_SOUND, I_SOUND, e_problems),
+                                     ("dr recorded as tr", TR_SOUND, DR_SOUND, tr_problems)):
+        size = u32(sound[n], 40)
+        data = sound[n][:44] + sound[other][44:44 + size] + sound[n][44 + size:]
+        res.case("wrong sound caught: " + name, [] if problems(data) else ["not noticed"])
     ext = b"\x21\xf9\x04\x01\x00\x00\x00\x00"
     gif_cases = [
         ("GIF89a signature", b"GIF89a" + card[6:]),

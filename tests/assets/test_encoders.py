@@ -9,6 +9,7 @@ text wrap.
 Ends with the line "N passed, M failed"; exit status 0 only when all pass.
 """
 
+import cmath
 import io
 import math
 import os
@@ -279,10 +280,10 @@ class ReportFigures(unittest.TestCase):
             self.assertEqual((f[way]["silent_samples"], f[way]["silent_off"]), (2025, 0))
 
     def test_stretches_part_at_20_ms_of_silence(self):
-        import soundreport
+        import speech
         rate = 1000  # one sample per ms
         s = [0.5] * 50 + [0.0] * 19 + [0.5] * 30 + [0.0] * 21 + [0.5] * 10 + [0.0] * 5
-        self.assertEqual(soundreport.stretches(s, rate), [(0, 98), (120, 129)])
+        self.assertEqual(speech.stretches(s, rate, 0.02), [(0, 98), (120, 129)])
 
     def test_repeat_tells_stretched_noise_from_fresh_noise(self):
         import soundreport
@@ -338,6 +339,110 @@ class SignalPieces(unittest.TestCase):
         for name, coeffs, points in cases:
             for hz, want in points:
                 self.assertAlmostEqual(gain_db(coeffs, hz), want, delta=1.0, msg="%s at %d Hz" % (name, hz))
+
+
+def resonate(x, hz, bw, rate):
+    """x through one two-pole resonance."""
+    import dsp
+    r = math.exp(-math.pi * bw / rate)
+    return dsp.biquad(x, (1 - r, 0.0, 0.0, -2 * r * math.cos(2 * math.pi * hz / rate), r * r))
+
+
+def through_vowel(x, f1, f2, rate):
+    return resonate(resonate(resonate(x, f1, 80, rate), f2, 100, rate), 2600, 150, rate)
+
+
+def pulses(ms, rate, f0=100):
+    """A voice source: a pulse train falling 12 dB an octave (the glottis)
+    and rising 6 dB (the lips)."""
+    import dsp
+    period = int(rate / f0)
+    x = [1.0 if i % period == 0 else 0.0 for i in range(int(ms * rate / 1000))]
+    c = math.exp(-2 * math.pi * 100 / rate)
+    x = dsp.biquad(dsp.biquad(x, (1.0, 0.0, 0.0, -c, 0.0)), (1.0, 0.0, 0.0, -c, 0.0))
+    return [v - p for v, p in zip(x, [0.0] + x)]
+
+
+def noise(ms, rate, seed):
+    rng = random.Random(seed)
+    return [rng.uniform(-1, 1) for _ in range(int(ms * rate / 1000))]
+
+
+def scaled(x, rms):
+    now = math.sqrt(sum(v * v for v in x) / len(x))
+    return [v * rms / now for v in x]
+
+
+class SpeechMeasures(unittest.TestCase):
+    def test_roots_of_a_known_polynomial(self):
+        import speech
+        want = [0.5, -0.25, 0.9 * cmath.exp(1j), 0.9 * cmath.exp(-1j), 0.3 + 0.7j, 0.3 - 0.7j]
+        coeffs = [1.0]
+        for z in want:  # multiply by (x - z)
+            coeffs = [a - z * b for a, b in zip(coeffs + [0], [0] + coeffs)]
+        got = speech.roots(coeffs)
+        self.assertEqual(len(got), len(want))
+        for z in want:
+            self.assertLess(min(abs(z - g) for g in got), 1e-9)
+
+    def test_formants_of_synthetic_vowels_on_both_sides_of_e(self):
+        # Close-mid e, open-mid e and ae, as espeak-ng says them: the measure
+        # must put them in this order and within a few per cent.
+        import speech
+        for rate in (11025, 22050):
+            for f1, f2 in ((450, 1980), (590, 1820), (730, 1540)):
+                vowel = through_vowel(pulses(250, rate), f1, f2, rate)
+                m1, m2 = speech.vowel_formants(vowel, rate)
+                self.assertAlmostEqual(m1 / f1, 1.0, delta=0.06, msg="%d Hz: F1 %.0f for %d" % (rate, m1, f1))
+                self.assertAlmostEqual(m2 / f2, 1.0, delta=0.06, msg="%d Hz: F2 %.0f for %d" % (rate, m2, f2))
+
+    def test_voicing_tells_a_voice_from_noise_through_the_same_resonances(self):
+        import speech
+        for rate in (11025, 22050):
+            voice = scaled(through_vowel(pulses(200, rate), 400, 1100, rate), 0.2)
+            hiss = scaled(through_vowel(noise(200, rate, 5), 400, 1100, rate), 0.2)
+            self.assertGreaterEqual(speech.voiced_stretch_ms(voice, rate), 170, "%d Hz" % rate)
+            # Narrow resonances make noise repeat itself now and then; it
+            # must stay well under the 60 ms a voiced stretch is held to.
+            self.assertLessEqual(speech.voiced_stretch_ms(hiss, rate), 30, "%d Hz" % rate)
+            # 60 ms of voice between silences, and between stretches of noise.
+            half, voiced = len(hiss) // 2, voice[:len(voice) * 3 // 10]
+            quiet = [0.0] * half
+            self.assertAlmostEqual(speech.voiced_stretch_ms(quiet + voiced + quiet, rate), 60, delta=10,
+                                   msg="%d Hz" % rate)
+            self.assertAlmostEqual(speech.voiced_stretch_ms(hiss[:half] + voiced + hiss[half:], rate), 60,
+                                   delta=20, msg="%d Hz" % rate)
+            self.assertEqual(speech.voiced_stretch_ms(quiet + quiet, rate), 0)
+
+    def test_whisper_keeps_the_resonances_and_loses_the_voice(self):
+        import sounds
+        import speech
+        rate = sounds.WORK_RATE
+        frame, order, widen, _, _ = sounds.WHISPER
+        voice = scaled(through_vowel(pulses(300, rate), 500, 1500, rate), 0.2)
+        hushed = sounds._whisper(voice, 3, frame, order, widen)
+        self.assertEqual(len(hushed), len(voice))
+        self.assertEqual(hushed, sounds._whisper(voice, 3, frame, order, widen))
+        self.assertLessEqual(speech.voiced_stretch_ms(hushed, rate), 15)
+        middle = hushed[len(hushed) // 4:3 * len(hushed) // 4]
+        self.assertAlmostEqual(math.sqrt(sum(v * v for v in middle) / len(middle)) / 0.2, 1.0, delta=0.15)
+        f1, f2 = speech.vowel_formants(hushed, rate)
+        self.assertAlmostEqual(f1 / 500, 1.0, delta=0.1)
+        self.assertAlmostEqual(f2 / 1500, 1.0, delta=0.1)
+
+    def test_devoicing_starts_where_the_voice_does(self):
+        import sounds
+        import speech
+        rate = sounds.WORK_RATE
+        burst = scaled(resonate(noise(60, rate, 2), 4000, 1500, rate), 0.1)
+        voice = scaled(through_vowel(pulses(200, rate), 400, 1100, rate), 0.2)
+        unit = burst + voice
+        out = sounds._devoice(unit, 7)
+        self.assertEqual(len(out), len(unit))
+        keep = len(burst) - int(0.015 * rate)  # the voice is found to within 15 ms
+        self.assertEqual(out[:keep], unit[:keep])
+        self.assertGreater(speech.voiced_stretch_ms(unit, rate), 150)
+        self.assertLessEqual(speech.voiced_stretch_ms(out, rate), 15)
 
 
 class TextWrap(unittest.TestCase):

@@ -10,6 +10,10 @@ Given for the sounds before this build and now:
     repeat       largest autocorrelation of a voiceless fricative at lags of
                  5 to 40 ms: time-stretching noise repeats pieces of it
     stretch      how long a sound's first stretch lasts
+    F1, F2       a vowel's first two formants by linear prediction (LPC),
+                 over the middle of its first stretch; a diphthong's at its
+                 start and its end
+    voiced       the longest voiced run of a stop, affricate or cluster
 
 Given for the same signals quantised three ways (plain rounding, as the
 sounds used to be made; the dither used now; dither with noise shaping):
@@ -30,9 +34,14 @@ from PIL import Image, ImageDraw
 import dsp
 import pcm
 import sounds
+import speech
 import text
 
 STOPS = ("plosive",)
+VOWELS = ("long", "short")
+RELEASED = ("plosive", "affricate", "cluster")
+# Where in a diphthong its start and its end are measured (fractions of it).
+GLIDE_START, GLIDE_END = (0.05, 0.3), (0.7, 0.95)
 LOW_HZ = 500
 RELEASE_MS = 30
 QUIET_STEPS = 4      # quiet frames: RMS below this many steps of the format
@@ -47,30 +56,11 @@ def _fmt_db(v):
     return "  -inf" if v == float("-inf") else "%6.1f" % v
 
 
-def stretches(s, rate):
-    """[(first, last)] sample ranges of sound, parted by at least 20 ms of
-    samples at or below sounds.SILENCE_LEVEL."""
-    out = []
-    gap = int(rate * 0.02)
-    start = last = None
-    for i, v in enumerate(s):
-        if abs(v) > sounds.SILENCE_LEVEL:
-            if start is None:
-                start = i
-            elif i - last > gap:
-                out.append((start, last))
-                start = i
-            last = i
-    if start is not None:
-        out.append((start, last))
-    return out
-
-
 def shape_figures(data, bits, rate):
     """Spectral figures of one stored sound."""
     s = sounds.decode(data, bits)
     power, bin_hz = dsp.power_spectrum(s, rate)
-    parts = stretches(s, rate)
+    parts = speech.stretches(s, rate, sounds.SILENCE_LEVEL)
     first = parts[0] if parts else (0, len(s) - 1)
     rel = s[first[0]:first[0] + rate * RELEASE_MS // 1000]
     rel_power, rel_bin = dsp.power_spectrum(rel, rate)
@@ -81,6 +71,24 @@ def shape_figures(data, bits, rate):
         span_ms=(first[1] - first[0] + 1) * 1000.0 / rate,
         repeat=_repeat(s[first[0]:first[1] + 1], rate),
     )
+
+
+def speech_figures(data, bits, rate, kind):
+    """Formants of a vowel or diphthong, the voiced run of a stop, affricate
+    or cluster; {} for other sounds."""
+    s = sounds.decode(data, bits)
+    parts = speech.stretches(s, rate, sounds.SILENCE_LEVEL)
+    if not parts:
+        return {}
+    span = (parts[0][0], parts[0][1] + 1)
+    if kind in VOWELS:
+        return dict(formants=speech.vowel_formants(s, rate, span))
+    if kind == "diphthong":
+        return dict(start=speech.vowel_formants(s, rate, span, GLIDE_START),
+                    end=speech.vowel_formants(s, rate, span, GLIDE_END))
+    if kind in RELEASED:
+        return dict(voiced_ms=speech.voiced_stretch_ms(s, rate))
+    return {}
 
 
 def _repeat(s, rate):
@@ -220,8 +228,53 @@ def report(rows, before):
                 sym.no, sym.glyph, pair(sym.no, "centroid", "%4.0f"),
                 pair(sym.no, "repeat", "%.2f") if sym.voiceless else "",
                 pair(sym.no, "span_ms", "%3.0f")))
+    lines += _speech_lines(rows, before)
     if not before:
         lines.append("(no earlier sounds to compare with)")
+    return lines
+
+
+def _speech_lines(rows, before):
+    now = {sym.no: speech_figures(m["data"], sym.bits, sym.rate, sym.kind) for sym, m, _ in rows}
+    old = {sym.no: speech_figures(*(_samples(before[sym.no]) + (sym.kind,)))
+           for sym, _, _ in rows if sym.no in before}
+
+    def hz(f, i):
+        return "%4.0f" % f[i] if f else "   -"
+
+    def pair(n, key, i):
+        was = old.get(n, {}).get(key) if n in old else None
+        return ("%s -> " % hz(was, i) if n in old else "") + hz(now[n][key], i)
+
+    lines = [""]
+    for sym, _, _ in rows:
+        # The two figures tests/assets/check_assets.py holds to a limit.
+        figures = [f for f in (old.get(sym.no), now[sym.no]) if f]
+        if sym.ipa == "e":
+            lines.append("e: first formant %s Hz (before -> now)" % " -> ".join(
+                hz(f["formants"], 0).strip() for f in figures))
+        if sym.ipa == "tr":
+            lines.append("tr: longest voiced run %s ms (before -> now)" % " -> ".join(
+                "%.0f" % f["voiced_ms"] for f in figures))
+    lines += ["", "Vowels: first and second formant in Hz (LPC), over the middle of the first",
+             "stretch; diphthongs at their start and end. Before -> now",
+             "no glyph  F1            F2"]
+    for sym, _, _ in rows:
+        if sym.kind in VOWELS:
+            lines.append("%02d %-5s  %-12s  %s" % (sym.no, sym.glyph, pair(sym.no, "formants", 0),
+                                                   pair(sym.no, "formants", 1)))
+    lines.append("no glyph  start F1      start F2      end F1        end F2")
+    for sym, _, _ in rows:
+        if sym.kind == "diphthong":
+            lines.append("%02d %-5s  %-12s  %-12s  %-12s  %s" % (
+                sym.no, sym.glyph, pair(sym.no, "start", 0), pair(sym.no, "start", 1),
+                pair(sym.no, "end", 0), pair(sym.no, "end", 1)))
+    lines += ["", "Stops, affricates and clusters: longest voiced run in ms, before -> now"]
+    for sym, _, _ in rows:
+        if sym.kind in RELEASED:
+            was = "%3.0f -> " % old[sym.no]["voiced_ms"] if sym.no in old else ""
+            lines.append("%02d %-5s  %s%3.0f%s" % (sym.no, sym.glyph, was, now[sym.no]["voiced_ms"],
+                                                  "  (voiceless)" if sym.voiceless else ""))
     return lines
 
 

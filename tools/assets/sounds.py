@@ -16,6 +16,7 @@ import wave
 
 import dsp
 import pcm
+import speech
 import wavfile
 
 WORK_RATE = 22050            # espeak-ng's own rate; all shaping happens here
@@ -87,6 +88,19 @@ COLOUR = {
     "z": [("peak", 4700, 10, 0.8)],
     "ʒ": [("shelf", 3500, -8, True), ("peak", 2500, 3, 1.0)],
 }
+
+# tr: after a voiceless stop an English r is voiceless too, but espeak-ng
+# voices it, and its voicing was the loudest part of the sound. From where
+# the voicing starts, the sound is made again as noise through the same
+# resonances, frame by frame (an LPC envelope), as a whisper is: the r keeps
+# its colour and its glide into the light release, without a voice. Noise
+# drives the low first formant of a voiced r only weakly, and through a
+# resonance as narrow as espeak-ng's it would ring like a hum: the formants
+# are widened and the band below WHISPER_HIGHPASS_HZ is taken out.
+# WHISPER: (frame samples, LPC order, bandwidth added Hz, crossfade ms, dB).
+DEVOICED = {"tr"}
+WHISPER = (512, 24, 150, 8, -7)
+WHISPER_HIGHPASS_HZ = 500
 
 # Checks on the finished sound.
 ONSET_LIMIT_MS = 40
@@ -196,6 +210,59 @@ def _decay(samples, db, ms):
     start = env.index(max(env)) * frame + frame
     per_sample = -db / 20.0 / _ms(ms)
     return [v * 10 ** (per_sample * max(0, i - start)) for i, v in enumerate(samples)]
+
+
+def _whisper(samples, seed, frame, order, widen_hz):
+    """Noise with the spectral envelope of `samples`, frame by frame: each
+    Hann frame's LPC filter, its resonances widened by widen_hz, driven by
+    white noise and brought to the frame's energy, overlap-added. The
+    harmonics of a voice do not pass into it."""
+    n, hop = frame, frame // 4
+    win = dsp.hann(n)
+    noise = dsp.Noise(seed)
+    warm = n // 2                       # lets each frame's filter settle first
+    widen = math.exp(-math.pi * widen_hz / WORK_RATE)
+    padded = [0.0] * n + list(samples) + [0.0] * n
+    out = [0.0] * len(padded)
+    for start in range(0, len(samples) + n, hop):
+        x = [padded[start + i] * win[i] for i in range(n)]
+        a, err = speech.lpc(x, order)
+        if err <= 0.0:
+            continue
+        a = [c * widen ** k for k, c in enumerate(a)]
+        y = [0.0] * order
+        v = []
+        for i in range(warm + n):
+            y.append(noise.uniform() - 0.5 - sum(a[k] * y[-k] for k in range(1, order + 1)))
+            y.pop(0)
+            if i >= warm:
+                v.append(y[-1] * win[i - warm])
+        # The squares of Hann frames a quarter apart add up to 1.5, and the
+        # noise of one frame is independent of the next: they add in power.
+        gain = math.sqrt(sum(p * p for p in x) / sum(p * p for p in v) / 1.5)
+        for i in range(n):
+            out[start + i] += gain * v[i]
+    return out[n:n + len(samples)]
+
+
+def _devoice(unit, seed):
+    """The unit with everything from its first voiced frame on made
+    voiceless (see DEVOICED)."""
+    frame, order, widen_hz, fade_ms, db = WHISPER
+    hop_ms, voiced = speech.voicing(unit, WORK_RATE)
+    if True not in voiced:
+        return unit
+    at = _ms(voiced.index(True) * hop_ms)
+    a, fade = max(0, at - _ms(fade_ms) // 2), _ms(fade_ms)
+    hushed = _whisper(unit[a:], seed, frame, order, widen_hz)
+    hp = dsp.highpass(WHISPER_HIGHPASS_HZ, WORK_RATE)
+    hushed = dsp.biquad(dsp.biquad(hushed, hp), hp)
+    g = 10 ** (db / 20.0)
+    out = unit[:a]
+    for i, (v, h) in enumerate(zip(unit[a:], hushed)):
+        w = min(1.0, i / float(fade))
+        out.append(v * (1 - w) + g * h * w)
+    return out
 
 
 def _hold(unit, length, seed, envelope):
@@ -336,6 +403,8 @@ def synthesize(sym, tmpdir):
     vowel_at = None
     if sym.espeak.endswith("@") and "vowel_ms" in shape:
         unit, vowel_at = _keep_short_vowel(unit, shape["vowel_ms"])
+    if sym.ipa in DEVOICED:
+        unit, vowel_at = _devoice(unit, sym.no), None
     unit = _release(sym, unit, vowel_at)
 
     total_ms = sym.pcm_bytes / (sym.bits // 8) * 1000.0 / sym.rate
