@@ -243,6 +243,10 @@ def tsv_problems(text):
         return ["content table has no 'no, glyph' header"]
     body = rows[1:]
     p = []
+    missing = [c for c in ("articulation", "trap") if c not in rows[0]]
+    if missing:
+        return ["content table has no %s column" % " or ".join(missing)]
+    trap = rows[0].index("trap")
     if len(body) != 48:
         p.append("%d symbols, expected 48" % len(body))
     for i, r in enumerate(body[:48]):
@@ -251,6 +255,8 @@ def tsv_problems(text):
                                                          i + 1, GLYPHS[i]))
         if len(r) != len(rows[0]) or any(not c.strip() for c in r):
             p.append("row %d has empty or missing columns" % (i + 1))
+        elif not r[trap].endswith("。") or r[trap].count("。") != 1:
+            p.append("row %d: the trap is not one sentence" % (i + 1))
     return p
 
 

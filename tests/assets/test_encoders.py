@@ -452,8 +452,8 @@ class TextWrap(unittest.TestCase):
         import text
         width = cards.W - 1 - 2 * cards.MARGIN - 17
         for sym in content.load():
-            lines = text.wrap(sym.articulation, cards.PARA_SIZE, width, cards.PARA_LATIN_SIZE)
-            self.assertEqual("".join(lines).replace(" ", ""), sym.articulation.replace(" ", ""))
+            lines = text.wrap(sym.paragraph, cards.PARA_SIZE, width, cards.PARA_LATIN_SIZE)
+            self.assertEqual("".join(lines).replace(" ", ""), sym.paragraph.replace(" ", ""))
             for line in lines:
                 self.assertLessEqual(text.width(line, cards.PARA_SIZE, latin_size=cards.PARA_LATIN_SIZE), width)
                 self.assertNotIn(line[0], text.NO_LINE_START, "symbol %d: %r" % (sym.no, line))

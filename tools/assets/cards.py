@@ -98,7 +98,7 @@ def _tabs(d):
 
 def _paragraph(d, sym):
     left, right = MARGIN + 9, W - 1 - MARGIN - 8
-    lines = text.wrap(sym.articulation, PARA_SIZE, right - left, PARA_LATIN_SIZE)
+    lines = text.wrap(sym.paragraph, PARA_SIZE, right - left, PARA_LATIN_SIZE)
     top = TABS_BOTTOM + 8
     bottom_room = PANEL_BOTTOM - 4
     if top + len(lines) * PARA_LINE > bottom_room:

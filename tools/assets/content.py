@@ -53,6 +53,12 @@ class Symbol:
     espeak: str         # espeak-ng phoneme input, without the [[ ]]
     letters: list       # [(letter group, example word), ...]
     articulation: str   # Chinese description of how the sound is made
+    trap: str           # the learner's most likely mistake with it, one sentence
+
+    @property
+    def paragraph(self):
+        """The card's text: how the sound is made, then the trap."""
+        return self.articulation + self.trap
 
     @property
     def voiceless(self):
@@ -109,11 +115,14 @@ def load(path=None):
             if len(parts) != 2:
                 raise bad("letter combination %r is not 'letters word'" % item.strip())
             letters.append((parts[0], parts[1]))
-        text = row["articulation"].strip()
+        text = (row.get("articulation") or "").strip()
         if not text:
             raise bad("articulation text missing")
+        trap = (row.get("trap") or "").strip()
+        if not trap:
+            raise bad("trap sentence missing")
         symbols.append(Symbol(no, row["glyph"].strip(), row["ipa"].strip(), row["kind"],
-                              row["voice"].strip(), row["espeak"].strip(), letters, text))
+                              row["voice"].strip(), row["espeak"].strip(), letters, text, trap))
     if len(symbols) != 48:
         raise ValueError("%s: expected 48 symbols, found %d" % (path, len(symbols)))
     return symbols
