@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Tests of the media generator's own pieces (tools/assets): the GIF87a LZW
 encoder, the WAV and ICO writers, the sample quantiser, the sound timing plan,
-silence mask and held noise, the FFT, filters and spectrum figures, and the
-text wrap.
+silence mask and held noise, the FFT, filters and spectrum figures, the
+formant and voicing measures and the whispered r, and the text wrap.
 
     /usr/bin/python3 tests/assets/test_encoders.py
 
@@ -279,12 +279,6 @@ class ReportFigures(unittest.TestCase):
         for way in ("dither", "shaped"):
             self.assertEqual((f[way]["silent_samples"], f[way]["silent_off"]), (2025, 0))
 
-    def test_stretches_part_at_20_ms_of_silence(self):
-        import speech
-        rate = 1000  # one sample per ms
-        s = [0.5] * 50 + [0.0] * 19 + [0.5] * 30 + [0.0] * 21 + [0.5] * 10 + [0.0] * 5
-        self.assertEqual(speech.stretches(s, rate, 0.02), [(0, 98), (120, 129)])
-
     def test_repeat_tells_stretched_noise_from_fresh_noise(self):
         import soundreport
         rng = random.Random(12)
@@ -374,6 +368,12 @@ def scaled(x, rms):
 
 
 class SpeechMeasures(unittest.TestCase):
+    def test_stretches_part_at_20_ms_of_silence(self):
+        import speech
+        rate = 1000  # one sample per ms
+        s = [0.5] * 50 + [0.0] * 19 + [0.5] * 30 + [0.0] * 21 + [0.5] * 10 + [0.0] * 5
+        self.assertEqual(speech.stretches(s, rate, 0.02), [(0, 98), (120, 129)])
+
     def test_roots_of_a_known_polynomial(self):
         import speech
         want = [0.5, -0.25, 0.9 * cmath.exp(1j), 0.9 * cmath.exp(-1j), 0.3 + 0.7j, 0.3 - 0.7j]
