@@ -14,7 +14,6 @@
 #include "settings/settings_store.h"
 #include "shell/autostart_win32.h"
 #include "shell/com_apartment_win32.h"
-#include "shell/exe_path_win32.h"
 #include "shell/system_library_win32.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
@@ -76,6 +75,7 @@ private:
     TrayIcon trayIcon_;  // the tray record, valid until the main window is gone
 
     bool escCloses_ = true;  // on until the settings say otherwise
+    bool autostartAllowed_ = true;  // not from the temporary folder
     UINT taskbarCreatedMessage_ = 0;
     CardWindow card_;
     WaveOutDevice waveOut_;
@@ -120,6 +120,10 @@ void Program::onMainWindowCreated() {
     const std::vector<std::string> arguments = splitCommandLine(wideToGbk(GetCommandLineW()));
     mainWindow_.fitToChart();
     chart_.buildChart();
+    // A copy run from the temporary folder leaves the start-up entry alone
+    // and shows its option greyed; the stored value is kept as it is.
+    autostartAllowed_ = startupEntryAllowedForThisProgram();
+    menu_.setEnabled(rowOfOption(Option::StartWithSystem), autostartAllowed_);
     loadSettings();
     if (!card_.hwnd()) card_.create(mainWindow_.hwnd());
     installTrayIcon();
@@ -173,15 +177,15 @@ bool Program::preTranslate(MSG& msg) {
     return true;
 }
 
-// The settings file's path is formed anew for every load and save.
+// The settings file's place is found anew for every load and save.
 void Program::loadSettings() {
-    WindowsSettingsFile file(settingsFilePath(splitExePath(currentExePath())));
-    pelomar::loadSettings(menu_, file, [this](Option option) { applyOption(option); });
+    ProgramFile settings(kSettingsFileName);
+    pelomar::loadSettings(menu_, settings.file(), [this](Option option) { applyOption(option); });
 }
 
 void Program::saveSettings() {
-    WindowsSettingsFile file(settingsFilePath(splitExePath(currentExePath())));
-    pelomar::saveSettings(menu_, file);
+    ProgramFile settings(kSettingsFileName);
+    pelomar::saveSettings(menu_, settings.file());
 }
 
 void Program::toggleOption(Option option) {
@@ -211,7 +215,9 @@ void Program::applyAlwaysOnTop() { mainWindow_.setAlwaysOnTop(menu_.option(Optio
 
 void Program::applyEscCloses() { escCloses_ = menu_.option(Option::EscCloses); }
 
-void Program::applyAutostart() { applyAutostartForThisProgram(menu_.option(Option::StartWithSystem)); }
+void Program::applyAutostart() {
+    if (autostartAllowed_) applyAutostartForThisProgram(menu_.option(Option::StartWithSystem));
+}
 
 void Program::showContextMenu() { pelomar::showContextMenu(mainWindow_.hwnd(), menu_); }
 

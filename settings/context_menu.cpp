@@ -72,4 +72,10 @@ void ContextMenu::setChecked(int row, bool checked) {
     if (row >= 1 && row <= kMenuRowCount) checked_[row - 1] = checked;
 }
 
+bool ContextMenu::isEnabled(int row) const { return row >= 1 && row <= kMenuRowCount && !greyed_[row - 1]; }
+
+void ContextMenu::setEnabled(int row, bool enabled) {
+    if (row >= 1 && row <= kMenuRowCount) greyed_[row - 1] = !enabled;
+}
+
 }  // namespace pelomar

@@ -46,12 +46,17 @@ public:
     ContextMenu();  // the design-time marks: every option on
     bool isChecked(int row) const;
     void setChecked(int row, bool checked);
+    // A greyed row cannot be chosen and shows no mark; its option keeps its
+    // value all the same.
+    bool isEnabled(int row) const;
+    void setEnabled(int row, bool enabled);
     // An option's value: the mark of its row.
     bool option(Option option) const { return isChecked(rowOfOption(option)); }
     void setOption(Option option, bool on) { setChecked(rowOfOption(option), on); }
 
 private:
     std::array<bool, kMenuRowCount> checked_{};
+    std::array<bool, kMenuRowCount> greyed_{};
 };
 
 }  // namespace pelomar

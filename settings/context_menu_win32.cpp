@@ -29,7 +29,8 @@ PopupMenu buildPopupMenu(const ContextMenu& menu) {
             continue;
         }
         const std::wstring caption = gbkToWide(item.caption);
-        AppendMenuW(popup.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED), id, caption.c_str());
+        AppendMenuW(popup.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED) | (item.greyed ? MF_GRAYED : 0),
+                    id, caption.c_str());
     }
     return popup;
 }

@@ -13,6 +13,7 @@ struct PopupItem {
     std::string_view caption;  // GBK; empty for a separator
     bool separator;
     bool checked;
+    bool greyed;
     int command;  // maps back to the row through rowForCommand
 };
 

@@ -3,6 +3,30 @@
 #include "settings/ini_file.h"
 
 namespace pelomar {
+namespace {
+
+bool isRefusal(FileError error) {
+    return error == kErrorAccessDenied || error == kErrorWriteProtect || error == kErrorCannotMake ||
+           error == kErrorLink;
+}
+
+// One try at holding a new temporary file.
+FileError holdTemporary(ReplaceableFile& file) {
+    FileError error = file.makeTemporary();
+    if (error == kErrorFileExists) {
+        // A killed save's leftover, another copy's file or a link: cleared,
+        // and the temporary file made anew.
+        error = file.clearTemporary();
+        if (error == kFileOk) error = file.makeTemporary();
+        // Made by another copy in between: its turn first.
+        if (error == kErrorFileExists) error = kErrorSharingViolation;
+    }
+    // Denied with no temporary file there: the directory refuses new files.
+    // Denied with one there: it is being deleted, or held.
+    return error == kErrorAccessDenied && !file.temporaryPresent() ? kErrorCannotMake : error;
+}
+
+}  // namespace
 
 FileError retryWhileLocked(const std::function<FileError()>& attempt, const std::function<void(int)>& pause,
                            int tries) {
@@ -20,31 +44,50 @@ std::string inPlaceBytes(std::string_view text, std::uint64_t oldSize) {
     return bytes;
 }
 
-bool replaceFileText(ReplaceableFile& file, std::string_view text) {
+std::string_view withoutPadding(std::string_view text) {
+    size_t end = text.size();
+    while (end > 0 && text[end - 1] == ' ') --end;
+    if (end < text.size() && ini::endsInLeadByte(text.substr(0, end))) ++end;
+    return text.substr(0, end);
+}
+
+SaveResult replaceFileText(ReplaceableFile& file, std::string_view text) {
     const bool exists = file.exists();
-    if (exists && file.isReadOnly()) return false;
+    if (exists && file.isReadOnly()) return SaveResult::NotSaved;
     const auto pause = [&](int ms) { file.pause(ms); };
-    const auto hold = [&] {
-        const FileError error = file.holdTemporary();
-        // Denied with no temporary file there: the directory refuses new
-        // files. Denied with one there: it is being deleted, or held.
-        return error == kErrorAccessDenied && !file.temporaryPresent() ? kErrorCannotMake : error;
-    };
-    const FileError held = retryWhileLocked(hold, pause, kBusyTemporaryTries);
+    const FileError held = retryWhileLocked([&] { return holdTemporary(file); }, pause, kBusyTemporaryTries);
     if (held == kFileOk) {
         // A failed write is most likely a full disk: rewriting in place could
         // cut the old file.
         if (file.writeTemporary(text) &&
             retryWhileLocked([&] { return file.replaceWithTemporary(); }, pause) == kFileOk)
-            return true;
+            return SaveResult::Saved;
         // The old file stays as it was (locked, denied, or the disk full).
         file.removeTemporary();
-        return false;
+        return SaveResult::NotSaved;
     }
     // Another copy of the program is saving: its temporary file is no sign
     // of a directory that refuses new files.
+    if (held == kErrorSharingViolation) return SaveResult::NotSaved;
+    if (!exists) return isRefusal(held) ? SaveResult::Refused : SaveResult::NotSaved;
+    const FileError rewritten = retryWhileLocked([&] { return file.rewriteInPlace(text); }, pause);
+    if (rewritten == kFileOk) return SaveResult::Saved;
+    return isRefusal(rewritten) ? SaveResult::Refused : SaveResult::NotSaved;
+}
+
+bool writingRefused(ReplaceableFile& file) {
+    const bool exists = file.exists();
+    // Locked on purpose: read where it is, and left alone.
+    if (exists && file.isReadOnly()) return false;
+    const auto pause = [&](int ms) { file.pause(ms); };
+    const FileError held = retryWhileLocked([&] { return holdTemporary(file); }, pause, kBusyTemporaryTries);
+    if (held == kFileOk) {
+        file.removeTemporary();
+        return false;
+    }
     if (held == kErrorSharingViolation) return false;
-    return exists && retryWhileLocked([&] { return file.rewriteInPlace(text); }, pause) == kFileOk;
+    if (!exists) return isRefusal(held);
+    return isRefusal(retryWhileLocked([&] { return file.openInPlace(); }, pause));
 }
 
 }  // namespace pelomar

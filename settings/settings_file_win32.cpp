@@ -4,10 +4,16 @@
 
 #include <algorithm>
 
+#include "shell/exe_path.h"
+#include "shell/exe_path_win32.h"
+#include "shell/user_folders_win32.h"
+
 namespace pelomar {
 namespace {
 
-static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+              kErrorWriteProtect == ERROR_WRITE_PROTECT && kErrorFileExists == ERROR_FILE_EXISTS &&
+              kErrorCannotMake == ERROR_CANNOT_MAKE);
 
 // RAII for a file handle.
 class File {
@@ -53,6 +59,58 @@ constexpr LONGLONG kLargestReadable = 64LL << 20;
 // program may read it meanwhile.
 constexpr DWORD kTemporaryAccess = GENERIC_WRITE | DELETE;
 constexpr DWORD kTemporarySharing = FILE_SHARE_READ | FILE_SHARE_DELETE;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
+
+std::wstring finalPath(HANDLE h) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(n);
+    }
+}
+
+// An open file is reached through a link when its final path is not its
+// folder's final path and its own name.
+bool reachedThroughLink(HANDLE h, const std::wstring& path) {
+    if (path.find(L'\\') == std::wstring::npos) return false;
+    const std::wstring reached = finalPath(h);
+    // With its separator, so that the root of a drive is the root ("C:"
+    // alone is the drive's current folder).
+    const File folder(CreateFileW((folderOf(path) + L"\\").c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring own = folder.ok() ? finalPath(folder.get()) : std::wstring();
+    // A file system that cannot tell gives no sign of a link.
+    if (reached.empty() || own.empty()) return false;
+    if (own.back() == L'\\') own.pop_back();
+    own += path.substr(path.rfind(L'\\'));
+    return CompareStringOrdinal(reached.c_str(), static_cast<int>(reached.size()), own.c_str(),
+                                static_cast<int>(own.size()), TRUE) != CSTR_EQUAL;
+}
+
+bool markDeleted(HANDLE h) {
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// Deletes the file at path, opened as a save holds its temporary file (so
+// that another copy's held file is a sharing violation); kErrorLink, and
+// nothing deleted, when the name is a link: what a link leads to is deleted
+// by its handle.
+FileError deleteUnlessLink(const std::wstring& path) {
+    const File file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kTemporarySharing, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    if (!file.ok()) return GetLastError();
+    if (reachedThroughLink(file.get(), path)) return kErrorLink;
+    return markDeleted(file.get()) ? kFileOk : lastError();
+}
 
 }  // namespace
 
@@ -78,6 +136,8 @@ SettingsText WindowsSettingsFile::readText() {
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return {missing ? SettingsText::State::Missing : SettingsText::State::Unreadable, {}};
     }
+    // A link is not the settings file: a save puts a file of its own in its place.
+    if (reachedThroughLink(file.get(), path_)) return {SettingsText::State::Missing, {}};
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestReadable)
         return {SettingsText::State::Unreadable, {}};
@@ -94,17 +154,15 @@ SettingsText WindowsSettingsFile::readText() {
     return {SettingsText::State::Present, std::move(bytes)};
 }
 
-void WindowsSettingsFile::writeText(std::string_view text) { replaceFileText(*this, text); }
+SaveResult WindowsSettingsFile::writeText(std::string_view text) { return replaceFileText(*this, text); }
 
 void WindowsSettingsFile::removeLeftovers() {
-    // Opened as a save opens it, so a temporary file another copy is saving
-    // through is never taken.
-    HANDLE leftover =
-        CreateFileW(temporary_.c_str(), kTemporaryAccess, kTemporarySharing, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (leftover == INVALID_HANDLE_VALUE) return;
-    held_ = leftover;
-    removeTemporary();
+    if (temporaryPresent()) clearTemporary();
 }
+
+bool WindowsSettingsFile::refusesWriting() { return writingRefused(*this); }
+
+void WindowsSettingsFile::makeFolder() { CreateDirectoryW(folderOf(path_).c_str(), nullptr); }
 
 bool WindowsSettingsFile::exists() { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -113,12 +171,35 @@ bool WindowsSettingsFile::isReadOnly() {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-FileError WindowsSettingsFile::holdTemporary() {
-    HANDLE temporary = CreateFileW(temporary_.c_str(), kTemporaryAccess, kTemporarySharing, nullptr, CREATE_ALWAYS,
+FileError WindowsSettingsFile::makeTemporary() {
+    HANDLE temporary = CreateFileW(temporary_.c_str(), kTemporaryAccess, kTemporarySharing, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (temporary == INVALID_HANDLE_VALUE) return GetLastError();
     held_ = temporary;
     return kFileOk;
+}
+
+FileError WindowsSettingsFile::clearTemporary() {
+    FileError error = deleteUnlessLink(temporary_);
+    // Not found where something was: a link that leads nowhere.
+    if (error == kErrorLink || error == ERROR_FILE_NOT_FOUND) {
+        error = coverTemporaryLink();
+        if (error == kFileOk) error = deleteUnlessLink(temporary_);
+        if (error == ERROR_FILE_NOT_FOUND) error = kFileOk;
+    }
+    return error;
+}
+
+// A link cannot be deleted by its name alike everywhere (Wine deletes what
+// it leads to), but a move over it replaces the link itself: an empty file
+// of our own is moved over it, and goes when let go of (where it stays
+// under the temporary name, clearTemporary deletes it as a plain file).
+FileError WindowsSettingsFile::coverTemporaryLink() {
+    const std::wstring cover = temporary_ + L"~";
+    const File file(CreateFileW(cover.c_str(), GENERIC_WRITE | DELETE, kTemporarySharing, nullptr, CREATE_NEW,
+                                FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file.ok()) return GetLastError();
+    return MoveFileExW(cover.c_str(), temporary_.c_str(), MOVEFILE_REPLACE_EXISTING) ? kFileOk : lastError();
 }
 
 bool WindowsSettingsFile::temporaryPresent() {
@@ -142,9 +223,7 @@ FileError WindowsSettingsFile::replaceWithTemporary() {
 }
 
 void WindowsSettingsFile::removeTemporary() {
-    FILE_DISPOSITION_INFO dispose{};
-    dispose.DeleteFile = TRUE;
-    SetFileInformationByHandle(held_, FileDispositionInfo, &dispose, sizeof dispose);
+    markDeleted(held_);
     CloseHandle(held_);
     held_ = nullptr;
 }
@@ -154,6 +233,7 @@ FileError WindowsSettingsFile::rewriteInPlace(std::string_view text) {
     File file(CreateFileW(path_.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.ok()) return GetLastError();
+    if (reachedThroughLink(file.get(), path_)) return kErrorLink;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) return lastError();
     if (size.QuadPart > kLargestReadable) return ERROR_FILE_TOO_LARGE;
@@ -167,6 +247,19 @@ FileError WindowsSettingsFile::rewriteInPlace(std::string_view text) {
     return kFileOk;
 }
 
+FileError WindowsSettingsFile::openInPlace() {
+    const File file(CreateFileW(path_.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) return GetLastError();
+    return reachedThroughLink(file.get(), path_) ? kErrorLink : kFileOk;
+}
+
 void WindowsSettingsFile::pause(int milliseconds) { sleepFor(milliseconds); }
+
+ProgramFile::ProgramFile(std::wstring_view name)
+    : paths_(filePaths(splitExePath(currentExePath()).directory, localAppDataFolder(), name)),
+      beside_(paths_.besideProgram),
+      user_(paths_.userFolder),
+      placed_(beside_, paths_.userFolder.empty() ? nullptr : &user_) {}
 
 }  // namespace pelomar

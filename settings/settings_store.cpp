@@ -14,7 +14,7 @@ bool readable(const SettingsText& text) {
 
 }  // namespace
 
-std::wstring settingsFilePath(const ExeLocation& exe) { return exe.directory + L"\\Pelomar.ini"; }
+std::wstring settingsFilePath(const ExeLocation& exe) { return exe.directory + L"\\" + std::wstring(kSettingsFileName); }
 
 void loadSettings(ContextMenu& menu, SettingsFile& file, const ApplyOption& apply) {
     const SettingsText current = file.readText();
@@ -43,7 +43,7 @@ void saveSettings(const ContextMenu& menu, SettingsFile& file) {
         return;
     }
     if (readable(text)) {
-        const std::string updated = settingsText(menu, text.bytes);
+        const std::string updated = settingsText(menu, withoutPadding(text.bytes));
         if (updated != text.bytes) {
             file.writeText(updated);
             return;

@@ -23,6 +23,27 @@ std::wstring autostartCommand(const ExeLocation& exe) {
     return L"\"" + path + L"\" " + std::wstring(text::wide::kHiddenArgument);
 }
 
+namespace {
+
+wchar_t foldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+bool sameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+bool startupEntryAllowed(std::wstring_view exePath, std::wstring_view temporaryFolder) {
+    while (!temporaryFolder.empty() && temporaryFolder.back() == L'\\') temporaryFolder.remove_suffix(1);
+    if (temporaryFolder.empty()) return true;
+    const bool inside = exePath.size() > temporaryFolder.size() && exePath[temporaryFolder.size()] == L'\\' &&
+                        sameIgnoringCase(exePath.substr(0, temporaryFolder.size()), temporaryFolder);
+    return !inside;
+}
+
 void applyAutostart(bool on, const ExeLocation& exe, StartupRegistry& registry) {
     const RegistryLocation where = splitRegistryLocation(text::kAutostartLocation);
     if (on) {

@@ -40,6 +40,13 @@ public:
     virtual bool deleteKey(std::string_view path) = 0;
 };
 
+// A copy that runs from the user's temporary folder, or from a folder in it,
+// gets no start-up entry: a program opened inside a zip archive is unpacked
+// there, and deleted again later. Both paths in long form; ASCII letters
+// compare without regard to case (the adapter hands both in upper case, so
+// that other letters do too).
+bool startupEntryAllowed(std::wstring_view exePath, std::wstring_view temporaryFolder);
+
 // Makes the registry agree with the option. No result is reported: a failed
 // call leaves the entry as it was.
 void applyAutostart(bool on, const ExeLocation& exe, StartupRegistry& registry);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "shell/exe_path_win32.h"
+#include "shell/user_folders_win32.h"
 #include "text/gbk_win32.h"
 
 namespace pelomar {
@@ -54,6 +55,10 @@ bool WindowsStartupRegistry::deleteKey(std::string_view path) {
 void applyAutostartForThisProgram(bool on) {
     WindowsStartupRegistry registry;
     applyAutostart(on, splitExePath(currentExePath()), registry);
+}
+
+bool startupEntryAllowedForThisProgram() {
+    return startupEntryAllowed(upperCase(longPath(currentExePath())), upperCase(longPath(temporaryFolder())));
 }
 
 }  // namespace pelomar

@@ -16,4 +16,7 @@ public:
 // applyAutostart for this executable, with the real registry.
 void applyAutostartForThisProgram(bool on);
 
+// startupEntryAllowed for this executable and the user's temporary folder.
+bool startupEntryAllowedForThisProgram();
+
 }  // namespace pelomar

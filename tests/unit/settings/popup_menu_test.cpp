@@ -74,3 +74,24 @@ TEST_CASE("the marks are the options' live values, read afresh at every pop-up")
     for (const OptionInfo& info : optionTable()) menu.setOption(info.option, false);
     CHECK(checkedRows(menu) == std::vector<bool>(kMenuRowCount, false));
 }
+
+TEST_CASE("a greyed row shows no mark, and its option keeps its value") {
+    ContextMenu menu;
+    const int row = rowOfOption(Option::StartWithSystem);
+    menu.setEnabled(row, false);
+    const auto items = popupItems(menu);
+    for (int r = 1; r <= kMenuRowCount; ++r) {
+        CAPTURE(r);
+        CHECK(items[r - 1].greyed == (r == row));
+    }
+    CHECK_FALSE(items[row - 1].checked);
+    CHECK(items[row - 2].checked);  // Esc键退出, above it, as it was
+    CHECK(menu.option(Option::StartWithSystem));
+    menu.setOption(Option::StartWithSystem, false);  // loading still sets the value
+    CHECK_FALSE(menu.option(Option::StartWithSystem));
+    CHECK_FALSE(popupItems(menu)[row - 1].checked);
+    menu.setEnabled(row, true);
+    menu.setOption(Option::StartWithSystem, true);
+    CHECK(popupItems(menu)[row - 1].checked);
+    CHECK_FALSE(popupItems(menu)[row - 1].greyed);
+}

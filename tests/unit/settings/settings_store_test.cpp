@@ -24,9 +24,10 @@ public:
     std::vector<string> writes;
     int leftoversRemoved = 0;
     SettingsText readText() override { return text; }
-    void writeText(std::string_view t) override {
+    SaveResult writeText(std::string_view t) override {
         writes.emplace_back(t);
         text = {SettingsText::State::Present, string(t)};
+        return SaveResult::Saved;
     }
     void removeLeftovers() override { ++leftoversRemoved; }
 };
@@ -166,5 +167,33 @@ TEST_CASE("saving: the file's text, written once and only when it changes") {
             CHECK(f->leftoversRemoved == 1);
         }
         CHECK_FALSE(menu.option(Option::HoverSound));
+    }
+}
+
+TEST_CASE("blanks a killed in-place rewrite left at the end go with the next save") {
+    const string padding(37, ' ');
+    SUBCASE("the options unchanged: written once all the same, without them") {
+        FakeFile file = fileWith(allLines(kTrue) + padding);
+        saveSettings(ContextMenu{}, file);
+        REQUIRE(file.writes.size() == 1);
+        CHECK(file.writes[0] == allLines(kTrue));
+        saveSettings(ContextMenu{}, file);  // and then there is nothing left to write
+        CHECK(file.writes.size() == 1);
+    }
+    SUBCASE("an option changed: the text is updated as if they were not there") {
+        const string before = allLines(kTrue) + "[more]\r\ny=2";
+        FakeFile file = fileWith(before + padding);
+        ContextMenu menu;
+        menu.setOption(Option::HoverSound, false);
+        saveSettings(menu, file);
+        REQUIRE(file.writes.size() == 1);
+        CHECK(file.writes[0] == settingsText(menu, before));
+    }
+    SUBCASE("only blanks at the very end: others stay, and so does the second byte of a final character") {
+        const string inside = allLines(kTrue) + "[more]\r\ny=2   \r\nz=\xD5";
+        FakeFile file = fileWith(inside + " " + padding);
+        saveSettings(ContextMenu{}, file);
+        REQUIRE(file.writes.size() == 1);
+        CHECK(file.writes[0] == inside + " ");
     }
 }

@@ -92,3 +92,19 @@ TEST_CASE("applying the option to the registry") {
         CHECK(reg.calls == Calls{"delete value " + kRun + " : Pelomar(Vok)", "delete key " + kRun + "\\Pelomar(Vok)"});
     }
 }
+
+TEST_CASE("no start-up entry for a copy in the temporary folder or below it") {
+    const std::wstring temp = L"C:\\Users\\Li\\AppData\\Local\\Temp\\";
+    // Where Explorer unpacks a program opened inside a zip archive.
+    CHECK_FALSE(startupEntryAllowed(L"C:\\Users\\Li\\AppData\\Local\\Temp\\Temp1_Pelomar.zip\\Pelomar.exe", temp));
+    CHECK_FALSE(startupEntryAllowed(L"C:\\Users\\Li\\AppData\\Local\\Temp\\Pelomar.exe", temp));
+    // Without regard to case, with or without the final separator.
+    CHECK_FALSE(startupEntryAllowed(L"c:\\users\\LI\\appdata\\local\\temp\\x\\P.exe", temp));
+    CHECK_FALSE(startupEntryAllowed(L"C:\\Users\\Li\\AppData\\Local\\Temp\\P.exe", L"C:\\Users\\Li\\AppData\\Local\\Temp"));
+    // A folder whose name only begins like it, and folders elsewhere, are not it.
+    CHECK(startupEntryAllowed(L"C:\\Users\\Li\\AppData\\Local\\Temporary\\P.exe", temp));
+    CHECK(startupEntryAllowed(L"C:\\Users\\Li\\AppData\\Local\\P.exe", temp));
+    CHECK(startupEntryAllowed(L"D:\\\u5B66\u4E60\\Pelomar.exe", temp));
+    // No temporary folder known: nothing is held back.
+    CHECK(startupEntryAllowed(L"C:\\Temp\\P.exe", L""));
+}
