@@ -93,6 +93,21 @@ TEST_CASE("the pop-up menu: 21 items with captions, separators, marks and comman
     CHECK((GetMenuState(popup.get(), 1, MF_BYPOSITION) & MF_CHECKED) == 0);
 }
 
+TEST_CASE("a greyed row is a greyed item without its mark") {
+    ContextMenu marks;
+    const int row = rowOfOption(Option::StartWithSystem);
+    marks.setEnabled(row, false);
+    const PopupMenu popup = buildPopupMenu(marks);
+    for (int r = 1; r <= kMenuRowCount; ++r) {
+        CAPTURE(r);
+        if (!kCaptions[r - 1]) continue;  // separators are never enabled
+        const UINT state = GetMenuState(popup.get(), static_cast<UINT>(r - 1), MF_BYPOSITION);
+        CHECK(((state & MF_GRAYED) != 0) == (r == row));
+    }
+    CHECK((GetMenuState(popup.get(), static_cast<UINT>(row - 1), MF_BYPOSITION) & MF_CHECKED) == 0);
+    CHECK(marks.option(Option::StartWithSystem));
+}
+
 TEST_CASE("pop-up menus are destroyed with their owners, moved or not") {
     HMENU first = nullptr;
     HMENU second = nullptr;

@@ -25,6 +25,8 @@ public:
         CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~Folder() {
+        DeleteFileW((path_ + L"\\user\\Pelomar.ini").c_str());
+        RemoveDirectoryW((path_ + L"\\user").c_str());
         for (const std::wstring& name : names()) {
             SetFileAttributesW((path_ + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileW((path_ + L"\\" + name).c_str());
@@ -226,4 +228,28 @@ TEST_CASE("saving gives the bytes of eleven WritePrivateProfileStringA calls") {
         for (const OptionInfo& item : optionTable()) CHECK(loaded.option(item.option) == menu.option(item.option));
     }
     DeleteFileA(theirs.c_str());
+}
+
+TEST_CASE("the user's folder: made by the first save there, read only while the program's folder refuses") {
+    Folder folder;
+    WindowsSettingsFile beside(folder.file(L"Pelomar.ini"));
+    WindowsSettingsFile user(folder.file(L"user\\Pelomar.ini"));
+    CHECK(user.writeText("x") == SaveResult::NotSaved);  // no folder yet: nothing made
+    user.makeFolder();
+    CHECK(user.writeText("[a]\r\nk=user\r\n") == SaveResult::Saved);
+    CHECK(user.exists());
+
+    // Trying the program's folder leaves nothing behind.
+    CHECK_FALSE(beside.refusesWriting());
+    CHECK(folder.names() == std::vector<std::wstring>{L"user"});
+    beside.writeText("[a]\r\nk=beside\r\n");
+    SetFileAttributesW(folder.file(L"Pelomar.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    CHECK_FALSE(beside.refusesWriting());  // locked on purpose: read where it is
+    SetFileAttributesW(folder.file(L"Pelomar.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    PlacedFile placed(beside, &user);
+    CHECK(placed.readText().bytes == "[a]\r\nk=beside\r\n");
+    CHECK(placed.writeText("[a]\r\nk=2\r\n") == SaveResult::Saved);
+    CHECK(contents(folder.file(L"Pelomar.ini")) == "[a]\r\nk=2\r\n");
+    CHECK(contents(folder.file(L"user\\Pelomar.ini")) == "[a]\r\nk=user\r\n");
 }
