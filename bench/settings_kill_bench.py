@@ -12,7 +12,9 @@ through the temporary file, and rewriting in place (the helper keeps any
 temporary file from being made, as a folder that refuses new files would).
 
 A third run kills the in-place loop at its worst moment, right after the
-write of the short text over the long one, with gdb (see run_at_the_cut).
+write of the short text over the long one, with gdb (see run_at_the_cut),
+and counts the files that still end in blanks after one save that has
+nothing else to write.
 
 Usage: bench/settings_kill_bench.py BUILD_DIR [KILLS [temporary|in-place|at-the-cut]]
   BUILD_DIR is the win64 build folder (build/win64); KILLS per run, 100 by
@@ -117,6 +119,7 @@ def run_at_the_cut(helper, folder, kills):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     states = collections.Counter()
+    ini = os.path.join(folder, "Pelomar.ini")
     for _ in range(kills):
         proc = start_loop(helper, folder, True)
         subprocess.run(["gdb", "-nx", "-batch", "-p", str(proc.pid), "-ex", "catch syscall write",
@@ -126,10 +129,14 @@ def run_at_the_cut(helper, folder, kills):
         proc.kill()
         proc.wait()
         proc.stdout.close()
-        states[state(os.path.join(folder, "Pelomar.ini"))] += 1
+        states[state(ini)] += 1
         for name in os.listdir(folder):
             if os.path.isdir(os.path.join(folder, name)):
                 os.rmdir(os.path.join(folder, name))
+        subprocess.run([WINE_RUN, helper, "keep", windows_path(folder)], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=True, timeout=120)
+        with open(ini, "rb") as f:
+            states["blanks after the next save"] += f.read().endswith(b" ")
     return states
 
 
@@ -142,9 +149,11 @@ def main():
     which = sys.argv[3] if len(sys.argv) > 3 else ""
     if which in ("", "at-the-cut"):
         folder = os.path.join(build, "bench", "settings-kill", "at-the-cut")
-        states = run_at_the_cut(helper, folder, min(kills, 20) if not which else kills)
-        print("rewriting in place, killed right after the write, %d kills:" % sum(states.values()))
-        for name in ("old or new text", "a text and blanks (reads as it)", "torn", "missing"):
+        cut_kills = min(kills, 20) if not which else kills
+        states = run_at_the_cut(helper, folder, cut_kills)
+        print("rewriting in place, killed right after the write, %d kills:" % cut_kills)
+        for name in ("old or new text", "a text and blanks (reads as it)", "torn", "missing",
+                     "blanks after the next save"):
             print("  Pelomar.ini %-33s %4d" % (name + ":", states[name]))
     runs = {"temporary": [False], "in-place": [True], "at-the-cut": []}.get(which, [False, True])
     for in_place in runs:
