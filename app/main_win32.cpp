@@ -40,6 +40,7 @@ public:
     void onCommand(int command) override;
     void onChartPointer(PointerEventKind kind, int x, int y, int keys) override;
     void onChartRightPress() override;
+    void onChartPressActivates(int x, int y) override { tracker_.activatedByPress(x, y); }
 
     // TrayMouseHandler
     void onTrayMouse(unsigned mouseMessage) override;

@@ -113,7 +113,7 @@ public:
         shown = now();
     }
     void hideCard() override { card_.hideCard(); }
-    void setKeepCardOnce() override { card_.setKeepCardOnce(); }
+    void setKeepCardOnce(bool keep) override { card_.setKeepCardOnce(keep); }
     long long shown = 0;
 
 private:

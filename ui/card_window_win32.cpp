@@ -58,6 +58,9 @@ void CardWindow::showCard(int n) {
     if (at.left != r.left || at.top != r.top) MoveWindow(hwnd_, at.left, at.top, width, height, TRUE);
     InvalidateRect(hwnd_, nullptr, FALSE);
     ShowWindow(hwnd_, SW_SHOW);
+    // SW_SHOW activates only a hidden window; a card kept up through a press
+    // on the chart is made the active window again here.
+    SetActiveWindow(hwnd_);
     UpdateWindow(hwnd_);
 }
 

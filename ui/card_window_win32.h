@@ -37,7 +37,7 @@ public:
     // Card n (1..48) beside the pointer, then shown and painted.
     void showCard(int n) override;
     void hideCard() override;
-    void setKeepCardOnce() override { keepCardOnce = 1; }
+    void setKeepCardOnce(bool keep) override { keepCardOnce = keep ? 1 : 0; }
 
     // 1: the next loss of focus leaves the card on the screen, once.
     int keepCardOnce = 0;

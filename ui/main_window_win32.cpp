@@ -193,6 +193,16 @@ LRESULT ChartPanel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
         handler_->onChartRightPress();
         return 0;
+    case WM_MOUSEACTIVATE:
+        // Sent before the activation that takes the focus from the card, and
+        // before the press; the main window's answer comes from DefWindowProc.
+        if (HIWORD(lParam) == WM_LBUTTONDOWN) {
+            POINT p{};
+            GetCursorPos(&p);
+            ScreenToClient(hwnd, &p);
+            handler_->onChartPressActivates(p.x, p.y);
+        }
+        break;
     case WM_NCDESTROY:
         hwnd_ = nullptr;
         break;

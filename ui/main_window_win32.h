@@ -37,6 +37,9 @@ public:
     // modifier bit set (1 Ctrl, 2 Shift, 4 Alt).
     virtual void onChartPointer(PointerEventKind kind, int x, int y, int keys) = 0;
     virtual void onChartRightPress() = 0;
+    // A left press at (x, y) on the chart panel is activating the main
+    // window; the press itself follows once the activation is done.
+    virtual void onChartPressActivates(int /*x*/, int /*y*/) {}
 };
 
 // The modifier keys held now, as a bit set: 1 Ctrl, 2 Shift, 4 Alt.

@@ -31,7 +31,22 @@ bool PointerTracker::startSound(int n) {
     return true;
 }
 
+bool PointerTracker::keepsCard(int x, int y) const {
+    const int n = p_.chart.symbolAt(x, y);
+    return n != 0 && n == lastRegion_;
+}
+
+void PointerTracker::activatedByPress(int x, int y) {
+    if (keepsCard(x, y)) p_.card.setKeepCardOnce(true);
+}
+
 void PointerTracker::handlePointer(int x, int y, PointerEventKind kind, int keys, const PointerOptions& options) {
+    handleEvent(x, y, kind, keys, options);
+    // Left set, the flag would spare the card at some later, unrelated loss of focus.
+    if (kind == PointerEventKind::Press) p_.card.setKeepCardOnce(false);
+}
+
+void PointerTracker::handleEvent(int x, int y, PointerEventKind kind, int keys, const PointerOptions& options) {
     bool found = false;
     if (const int n = p_.chart.symbolAt(x, y)) {
         found = true;
@@ -41,7 +56,7 @@ void PointerTracker::handlePointer(int x, int y, PointerEventKind kind, int keys
         if (acts) drawHighlight(p_.canvas, p_.sleeper, p_.chart.symbolRegion(n), kind);
         if (options.soundOn && acts && !suppressedByCtrl(options.ignoreSoundWithCtrl, keys) && !startSound(n))
             return;
-        if (prev == n && kind == PointerEventKind::Press) p_.card.setKeepCardOnce();
+        if (prev == n && kind == PointerEventKind::Press) p_.card.setKeepCardOnce(true);
         if (options.cardOn && acts && !suppressedByCtrl(options.ignoreCardWithCtrl, keys)) {
             ++actions_;
             p_.card.showCard(n);

@@ -17,8 +17,9 @@ public:
     virtual ~CardActions() = default;
     virtual void showCard(int n) = 0;
     virtual void hideCard() = 0;
-    // Spares the card at the card window's next loss of focus, once.
-    virtual void setKeepCardOnce() = 0;
+    // true: the card window's next loss of focus leaves the card up, once;
+    // false: that next loss hides it as usual.
+    virtual void setKeepCardOnce(bool keep) = 0;
 };
 
 // The chart panel's pointer shape: the hand over a region, else the arrow.
@@ -55,7 +56,16 @@ public:
     // set (1 Ctrl, 2 Shift, 4 Alt). In this order: the frame, then the sound,
     // then the card; a press on a caption reads its group, whatever the
     // options. The pointer shape follows whether a region was found.
+    // A press keeps the card through the card window's next loss of focus
+    // when it lands on the symbol the previous event found; whatever it set
+    // is taken back once the press has been handled.
     void handlePointer(int x, int y, PointerEventKind kind, int keys, const PointerOptions& options);
+
+    // A left press at (x, y) is activating the main window. Windows
+    // activates the window, and so takes the focus from the card, before the
+    // press itself arrives: whether the press will keep the card is decided
+    // here, before that loss of focus.
+    void activatedByPress(int x, int y);
 
     // The symbol or group number found by the last event, 0 if it found none.
     // A bare number: whether it was a symbol or a caption is not kept. For
@@ -63,6 +73,9 @@ public:
     int lastRegion() const { return lastRegion_; }
 
 private:
+    void handleEvent(int x, int y, PointerEventKind kind, int keys, const PointerOptions& options);
+    // True when a press at (x, y) lands on the symbol the previous event found.
+    bool keepsCard(int x, int y) const;
     // Starts symbol n's sound; false when an event handled meanwhile took over.
     bool startSound(int n);
     // Dispatches what is queued; false when an event handled meanwhile took over.

@@ -289,6 +289,47 @@ class InteractionTest(SessionTestCase):
         px, py = self.point_at(inside(SYMBOLS[9]))
         self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
 
+    def test_a_press_on_the_hovered_symbol_keeps_the_card_up_until_another_program_is_active(self):
+        from Xlib import X, display  # Debian package python3-xlib
+        from Xlib.ext import xtest
+        self.start("keep-once")
+        px, py = self.point_at(inside(SYMBOLS[1]))
+        place = self.wait_card_at((px + CARD_OFFSET, py + CARD_OFFSET))
+        [(card, _)] = self.card_windows()
+        time.sleep(0.3)
+        # The press and release through XTest, with an eye on the card's X
+        # window: the card must not be taken down in between, not even for a
+        # moment.
+        d = display.Display(self.session.display)
+        try:
+            d.create_resource_object("window", card).change_attributes(event_mask=X.StructureNotifyMask)
+            d.sync()
+            xtest.fake_input(d, X.ButtonPress, 1)
+            d.sync()
+            time.sleep(0.5)
+            xtest.fake_input(d, X.ButtonRelease, 1)
+            d.sync()
+            time.sleep(0.5)
+            seen = []
+            while d.pending_events():
+                event = d.next_event()
+                if event.type in (X.UnmapNotify, X.DestroyNotify, X.MapNotify):
+                    seen.append(type(event).__name__)
+        finally:
+            d.close()
+        self.assertEqual([e for e in seen if e != "MapNotify"], [], "the card went down during the press: %r" % seen)
+        self.assertEqual([g for _, g in self.card_windows()], [place])
+        self.assertEqual(self.framed(self.session.screenshot()), [("symbol", 1)])
+
+        # Another program takes the focus: now the card goes.
+        other = self.session.launch(self.session.program_folder("keep-once-other"))
+        ids = wait_until(lambda: self.session.xdotool("search", "--onlyvisible", "--pid", other.pid,
+                                                      "--name", harness.MAIN_TITLE_PATTERN).split(), START_TIMEOUT)
+        self.assertTrue(ids, "the other program's window did not appear")
+        x, y, w, _ = self.session.geometry(int(ids[0]))
+        self.session.click(x + w // 2, y + 10)
+        self.wait_no_card()
+
     def test_escape_hides_the_card_and_the_program_goes_on(self):
         self.start("escape")
         px, py = self.point_at(inside(SYMBOLS[1]))

@@ -22,12 +22,14 @@ struct PointerEvent {
 
 struct Handler : MainWindowHandler {
     std::vector<PointerEvent> events;
+    std::vector<POINT> activatingPresses;
     int rightPresses = 0;
     void onMainWindowCreated() override {}
     bool onMainWindowCloseQuery() override { return true; }
     void onCommand(int) override {}
     void onChartPointer(PointerEventKind kind, int x, int y, int) override { events.push_back({kind, x, y}); }
     void onChartRightPress() override { ++rightPresses; }
+    void onChartPressActivates(int x, int y) override { activatingPresses.push_back({x, y}); }
 };
 
 RECT outerRect(HWND hwnd) {
@@ -147,11 +149,32 @@ TEST_CASE("the card window's own events hide it, and it stays alive") {
 
     // A loss of focus hides the card unless it is to be kept once.
     card.showCard(8);
-    card.setKeepCardOnce();
+    card.setKeepCardOnce(true);
     SendMessageW(hwnd, WM_KILLFOCUS, 0, 0);
     CHECK(card.visible());
     CHECK(card.keepCardOnce == 0);
     SendMessageW(hwnd, WM_KILLFOCUS, 0, 0);
+    CHECK_FALSE(card.visible());
+    main.destroy();
+    pump();
+}
+
+TEST_CASE("a card kept up through a loss of focus becomes the active window again when shown") {
+    Handler handler;
+    MainWindow main;
+    REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
+    main.setVisible(true);
+    CardWindow card;
+    REQUIRE(card.create(main.hwnd()));
+    card.showCard(3);
+    REQUIRE(GetActiveWindow() == card.hwnd());
+    card.setKeepCardOnce(true);
+    SetActiveWindow(main.hwnd());  // as a press on the chart does
+    REQUIRE(GetActiveWindow() == main.hwnd());
+    CHECK(card.visible());
+    card.showCard(3);
+    CHECK(GetActiveWindow() == card.hwnd());
+    SetActiveWindow(main.hwnd());  // the flag was used: this loss of focus hides the card
     CHECK_FALSE(card.visible());
     main.destroy();
     pump();
@@ -176,6 +199,18 @@ TEST_CASE("the chart panel reports moves, presses and releases; a double click a
     CHECK(handler.events[3].kind == PointerEventKind::Release);
     CHECK((handler.events[3].x == 164 && handler.events[3].y == 124));
     CHECK(handler.rightPresses == 1);
+
+    // A left press that activates the window is reported first, where the pointer is.
+    main.setVisible(true);
+    POINT origin{0, 0};
+    ClientToScreen(panel, &origin);
+    REQUIRE(SetCursorPos(origin.x + 160, origin.y + 120));
+    SendMessageW(panel, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(main.hwnd()), MAKELPARAM(HTCLIENT, WM_RBUTTONDOWN));
+    CHECK(handler.activatingPresses.empty());
+    SendMessageW(panel, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(main.hwnd()), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    REQUIRE(handler.activatingPresses.size() == 1);
+    CHECK((handler.activatingPresses[0].x == 160 && handler.activatingPresses[0].y == 120));
+    SetCursorPos(2, 2);
     main.destroy();
     pump();
 }

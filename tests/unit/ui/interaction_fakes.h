@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "chart/symbol_chart.h"
+#include "ui/card_placement.h"
 #include "ui/group_reader.h"
 #include "ui/highlight.h"
 #include "ui/main_window_rules.h"
@@ -74,10 +75,25 @@ struct Chart : ChartCanvas, Sleeper, SoundActions, CardActions, PointerShape, Ev
         note("play " + std::to_string(n));
         return true;
     }
-    // CardActions
-    void showCard(int n) override { note("card " + std::to_string(n)); }
-    void hideCard() override { note("hide"); }
-    void setKeepCardOnce() override { note("keep"); }
+    // CardActions, with the card's state as the card window keeps it.
+    void showCard(int n) override {
+        cardShown = true;
+        note("card " + std::to_string(n));
+    }
+    void hideCard() override {
+        cardShown = false;
+        note("hide");
+    }
+    void setKeepCardOnce(bool keep) override {
+        keepCardOnce = keep ? 1 : 0;
+        if (keep) note("keep");
+    }
+    // The card window loses the focus and decides as the real one does.
+    void cardLosesFocus() {
+        if (hidesOnFocusLoss(keepCardOnce)) hideCard();
+    }
+    bool cardShown = false;
+    int keepCardOnce = 0;
     // PointerShape
     bool pointerIsHand() override { return hand; }
     void setPointerHand(bool h) override {

@@ -57,6 +57,8 @@ TEST_CASE("pressing acts every time, and a press on the framed cell keeps the ca
     c.log.clear();
     c.press(160, 120);
     CHECK(c.log == concat(kPressAnimationSymbol1, {"dispatch", "stop", "play 1", "keep", "card 1"}));
+    // Kept only while the press is handled: a later loss of focus takes the card.
+    CHECK(c.keepCardOnce == 0);
     c.log.clear();
     c.release(160, 120);
     CHECK(c.log == Log{"red", "erase", "rect 157,116-194,149"});
@@ -70,6 +72,56 @@ TEST_CASE("pressing acts every time, and a press on the framed cell keeps the ca
     c.log.clear();
     c.release(470, 120);
     CHECK(c.log == Log{"arrow", "erase", "hide"});
+}
+
+// On Windows a press on the chart first activates the main window, which
+// takes the focus from the card; only then does the press itself arrive.
+TEST_CASE("in the order Windows sends them, a press on the framed symbol keeps its card up, once") {
+    Chart c;
+    c.move(160, 120);  // symbol 1 framed, its card up
+    REQUIRE(c.cardShown);
+    auto activatingPress = [&](int x, int y) {
+        c.tracker.activatedByPress(x, y);
+        c.cardLosesFocus();
+        c.press(x, y);
+        c.release(x, y);
+    };
+    SUBCASE("the same symbol: the card never goes down, and the next loss of focus takes it") {
+        c.log.clear();
+        activatingPress(165, 125);
+        CHECK(c.only({"hide", "card"}) == Log{"card 1"});
+        CHECK(c.cardShown);
+        CHECK(c.keepCardOnce == 0);
+        c.cardLosesFocus();  // another program is activated
+        CHECK_FALSE(c.cardShown);
+    }
+    SUBCASE("another symbol: the card goes with the focus and the press brings the new one") {
+        c.log.clear();
+        activatingPress(200, 120);
+        CHECK(c.only({"hide", "card", "keep"}) == Log{"hide", "card 2"});
+        CHECK(c.keepCardOnce == 0);
+    }
+    SUBCASE("a caption that bears the symbol's number is not the symbol") {
+        c.move(200, 120);  // symbol 2
+        c.log.clear();
+        activatingPress(100, 150);  // caption 2
+        CHECK(c.only({"hide", "keep"}) == Log{"hide"});
+        CHECK(c.keepCardOnce == 0);
+    }
+    SUBCASE("after a move off every region the cell is new again") {
+        c.move(300, 190);
+        c.tracker.activatedByPress(160, 120);
+        CHECK(c.keepCardOnce == 0);
+    }
+    SUBCASE("a press overtaken by a newer event still takes the flag back") {
+        c.tracker.activatedByPress(160, 120);  // the card had not the focus: nothing used the flag
+        REQUIRE(c.keepCardOnce == 1);
+        c.arrivals.emplace(0, [&] { c.move(200, 120); });
+        c.log.clear();
+        c.press(160, 120);
+        CHECK(c.only({"card"}) == Log{"card 2"});
+        CHECK(c.keepCardOnce == 0);
+    }
 }
 
 TEST_CASE("release draws the frame on a new cell but plays and shows nothing") {
