@@ -41,6 +41,7 @@ public:
     void onChartPointer(PointerEventKind kind, int x, int y, int keys) override;
     void onChartRightPress() override;
     void onChartPressActivates(int x, int y) override { tracker_.activatedByPress(x, y); }
+    void onMenuKey() override;
 
     // TrayMouseHandler
     void onTrayMouse(unsigned mouseMessage) override;
@@ -166,6 +167,12 @@ void Program::onChartPointer(PointerEventKind kind, int x, int y, int keys) {
 }
 
 void Program::onChartRightPress() { showContextMenu(); }
+
+// From the keyboard the menu opens at the chart's top-left corner.
+void Program::onMenuKey() {
+    const POINT at = mainWindow_.chartOrigin();
+    pelomar::showContextMenuAt(mainWindow_.hwnd(), menu_, {at.x, at.y});
+}
 
 bool Program::preTranslate(MSG& msg) {
     const HWND main = mainWindow_.hwnd();

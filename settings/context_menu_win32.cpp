@@ -36,11 +36,14 @@ PopupMenu buildPopupMenu(const ContextMenu& menu) {
 }
 
 void showContextMenu(HWND owner, const ContextMenu& menu) {
-    const PopupMenu popup = buildPopupMenu(menu);
-    if (!popup.get()) return;
     POINT pointer{};
     GetCursorPos(&pointer);
-    const ScreenPoint at = popupOrigin({pointer.x, pointer.y});
+    showContextMenuAt(owner, menu, popupOrigin({pointer.x, pointer.y}));
+}
+
+void showContextMenuAt(HWND owner, const ContextMenu& menu, ScreenPoint at) {
+    const PopupMenu popup = buildPopupMenu(menu);
+    if (!popup.get()) return;
     // A menu whose owner is not the foreground window does not close when
     // the user clicks elsewhere (the case from the tray icon, and always
     // while the window is hidden); the message posted afterwards lets the

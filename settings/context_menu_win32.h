@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "settings/context_menu.h"
+#include "settings/popup_menu.h"
 
 namespace pelomar {
 
@@ -33,5 +34,7 @@ PopupMenu buildPopupMenu(const ContextMenu& menu);
 // Pops the menu up 3 pixels right of and below the pointer with
 // TPM_RIGHTBUTTON, and returns when it closes.
 void showContextMenu(HWND owner, const ContextMenu& menu);
+// The same with the menu's top-left corner at `at` (screen coordinates).
+void showContextMenuAt(HWND owner, const ContextMenu& menu, ScreenPoint at);
 
 }  // namespace pelomar

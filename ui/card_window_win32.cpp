@@ -2,6 +2,8 @@
 // of focus hides it are decided in card_placement.
 #include "ui/card_window_win32.h"
 
+#include <windowsx.h>
+
 #include "media/assets.h"
 #include "ui/card_placement.h"
 #include "ui/main_window_rules.h"
@@ -105,6 +107,15 @@ LRESULT CardWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
         hideCard();
         return 0;
+    case WM_CONTEXTMENU:
+        // After a hover the card has the focus: the keyboard's request for the
+        // options is passed on to the main window.
+        if (isKeyboardMenuRequest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+            if (const HWND owner = GetWindow(hwnd, GW_OWNER))
+                SendMessageW(owner, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(owner), lParam);
+            return 0;
+        }
+        break;
     case WM_NCDESTROY:
         hwnd_ = nullptr;
         break;

@@ -8,6 +8,8 @@ bool escapeClosesMainWindow(bool escCloses, unsigned message, unsigned virtualKe
            virtualKey == kVirtualKeyEscape && (keys & (kKeyCtrl | kKeyShift | kKeyAlt)) == 0;
 }
 
+bool isKeyboardMenuRequest(int x, int y) { return x == -1 && y == -1; }
+
 int fittedOuterSize(int outer, int client, int wanted) {
     return static_cast<int>(static_cast<double>(outer) - client + wanted);
 }

@@ -18,6 +18,12 @@ inline constexpr unsigned kVirtualKeyEscape = 27;   // VK_ESCAPE
 bool escapeClosesMainWindow(bool escCloses, unsigned message, unsigned virtualKey, int keys,
                             bool forMainWindowOrChild);
 
+// A context-menu request asks for the options menu only in its keyboard form
+// (Shift+F10, the Menu key), which has no position: (-1, -1). One that comes
+// with the pointer's position follows a right-button release, whose press
+// has opened the menu already.
+bool isKeyboardMenuRequest(int x, int y);
+
 // The outer size that gives the wanted client size with the same frame,
 // computed in floating point and truncated toward zero.
 int fittedOuterSize(int outer, int client, int wanted);

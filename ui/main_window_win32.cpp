@@ -255,6 +255,12 @@ void MainWindow::fitToChart() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
 }
 
+POINT MainWindow::chartOrigin() const {
+    POINT origin{0, 0};
+    ClientToScreen(panel_.hwnd(), &origin);
+    return origin;
+}
+
 void MainWindow::setVisible(bool visible) {
     if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
 }
@@ -303,6 +309,12 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         handler_->onCommand(LOWORD(wParam));
         return 0;
+    case WM_CONTEXTMENU:
+        if (isKeyboardMenuRequest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+            handler_->onMenuKey();
+            return 0;
+        }
+        break;  // a right click on the caption still opens the system menu
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

@@ -40,6 +40,8 @@ public:
     // A left press at (x, y) on the chart panel is activating the main
     // window; the press itself follows once the activation is done.
     virtual void onChartPressActivates(int /*x*/, int /*y*/) {}
+    // Shift+F10 or the Menu key in the main window or the card.
+    virtual void onMenuKey() {}
 };
 
 // The modifier keys held now, as a bit set: 1 Ctrl, 2 Shift, 4 Alt.
@@ -108,6 +110,8 @@ public:
 
     // Makes the client area exactly 530 x 459, keeping the left and top edges.
     void fitToChart();
+    // The chart's top-left corner in screen coordinates.
+    POINT chartOrigin() const;
     void setVisible(bool visible);
     bool visible() const;
     bool minimised() const;

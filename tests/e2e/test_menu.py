@@ -107,6 +107,40 @@ class MenuTest(SessionTestCase):
         time.sleep(0.5)
         self.assertTrue(program.running())
 
+    def test_shift_f10_and_the_menu_key_open_the_menu_at_the_chart_corner(self):
+        program, window = self.start("menu-keys")
+        cx, cy = self.session.client_origin(window)
+        # The menu hangs below and right of the chart's corner; the card of
+        # symbol 1 and its frame stay right of this strip.
+        strip = (cx - 5, cy - 5, cx + 150, harness.SCREEN[1])
+        symbol_1, between_rows = (cx + 170, cy + 130), (cx + 170, cy + 190)
+        for focus in ("main window", "card"):
+            for keys in ("shift+F10", "Menu"):
+                with self.subTest(focus=focus, keys=keys):
+                    if focus == "main window":
+                        x, y, w, _ = self.session.geometry(window)
+                        self.session.click(x + w // 2, y + 10)  # the caption
+                    else:
+                        # A hover makes the card the active window.
+                        self.session.move(*between_rows)
+                        time.sleep(0.3)
+                        self.session.move(*symbol_1)
+                        shown = harness.wait_until(lambda: len(self.session.xdotool(
+                            "search", "--onlyvisible", "--pid", program.pid).split()) == 2, 5.0)
+                        self.assertTrue(shown, "no card after the hover")
+                    time.sleep(0.5)
+                    before = self.session.screenshot()
+                    self.session.key(keys)
+                    box, _ = harness.wait_for_change(self.session, before, strip)
+                    self.assertIsNotNone(box, "no menu appeared")
+                    self.assertEqual(box[:2], (cx, cy))
+                    self.assertGreater(box[3] - box[1], 200)
+                    self.session.key("Escape")
+                    closed = harness.wait_until(
+                        lambda: harness.changed_box(before, self.session.screenshot(), strip) is None, 5.0)
+                    self.assertTrue(closed, "the menu did not close")
+        self.assertTrue(program.running())
+
     def test_exit_ends_with_code_zero_and_writes_the_settings(self):
         program, window = self.start("menu-exit")
         cx, cy = self.session.client_origin(window)

@@ -24,12 +24,14 @@ struct Handler : MainWindowHandler {
     std::vector<PointerEvent> events;
     std::vector<POINT> activatingPresses;
     int rightPresses = 0;
+    int menuKeys = 0;
     void onMainWindowCreated() override {}
     bool onMainWindowCloseQuery() override { return true; }
     void onCommand(int) override {}
     void onChartPointer(PointerEventKind kind, int x, int y, int) override { events.push_back({kind, x, y}); }
     void onChartRightPress() override { ++rightPresses; }
     void onChartPressActivates(int x, int y) override { activatingPresses.push_back({x, y}); }
+    void onMenuKey() override { ++menuKeys; }
 };
 
 RECT outerRect(HWND hwnd) {
@@ -211,6 +213,28 @@ TEST_CASE("the chart panel reports moves, presses and releases; a double click a
     REQUIRE(handler.activatingPresses.size() == 1);
     CHECK((handler.activatingPresses[0].x == 160 && handler.activatingPresses[0].y == 120));
     SetCursorPos(2, 2);
+    main.destroy();
+    pump();
+}
+
+TEST_CASE("the keyboard's menu request reaches the program from the main window and from the card") {
+    Handler handler;
+    MainWindow main;
+    REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
+    CardWindow card;
+    REQUIRE(card.create(main.hwnd()));
+    const LPARAM keyboard = MAKELPARAM(-1, -1);
+    const LPARAM pointer = MAKELPARAM(300, 200);  // after a right-button release
+    SendMessageW(main.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(main.hwnd()), keyboard);
+    CHECK(handler.menuKeys == 1);
+    SendMessageW(main.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(main.panel().hwnd()), pointer);
+    SendMessageW(main.panel().hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    CHECK(handler.menuKeys == 1);
+    card.showCard(4);
+    SendMessageW(card.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(card.hwnd()), keyboard);
+    CHECK(handler.menuKeys == 2);
+    SendMessageW(card.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(card.hwnd()), pointer);
+    CHECK(handler.menuKeys == 2);
     main.destroy();
     pump();
 }
