@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/pointer_binding.h"
+#include "app/program_end_win32.h"
 #include "chart/symbol_chart.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
@@ -32,7 +33,8 @@ namespace {
 
 class Program final : public MainWindowHandler, public TrayMouseHandler {
 public:
-    int run(HINSTANCE instance);
+    // Ends the process: it never returns.
+    [[noreturn]] void run(HINSTANCE instance);
 
     // MainWindowHandler
     void onMainWindowCreated() override;
@@ -67,7 +69,7 @@ private:
     void exitProgram();
 
     void installTrayIcon();
-    void endProgram();
+    [[noreturn]] void endProgram(int code);
 
     HINSTANCE instance_ = nullptr;
     SymbolChart chart_;
@@ -96,24 +98,21 @@ constexpr int kExitNoMainWindow = 1;
 
 bool filterMessage(MSG& msg) { return gProgram && gProgram->preTranslate(msg); }
 
-int Program::run(HINSTANCE instance) {
+void Program::run(HINSTANCE instance) {
     instance_ = instance;
     taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
     setMessageFilter(&filterMessage);
     if (!mainWindow_.create(instance, this)) {
         // No window, no tray icon: nothing would ever end the loop. The one
         // failure a user must be able to see ends the program at once.
-        endProgram();
-        return kExitNoMainWindow;
+        endProgram(kExitNoMainWindow);
     }
-    {
-        // COM for the links (the shell), once for the whole run; made now
-        // that the window is up, so that start-up does not wait for OLE32.
-        const ComApartment com;
-        runMainLoop();
-        endProgram();
-    }
-    return 0;
+    // COM for the links (the shell), once for the whole run; made now that
+    // the window is up, so that start-up does not wait for OLE32. The
+    // process ends without leaving it.
+    const ComApartment com;
+    runMainLoop();
+    endProgram(0);
 }
 
 void Program::onMainWindowCreated() {
@@ -261,11 +260,11 @@ void Program::onTrayMouse(unsigned mouseMessage) {
 }
 
 // Destroys what is left of the windows (the main window takes its owned
-// windows and the tray icon with it), then stops every sound and waits until
-// each sound's worker has finished.
-void Program::endProgram() {
+// windows and the tray icon with it); last, stops every sound, waits a short
+// while for the sound workers and ends the process.
+void Program::endProgram(int code) {
     mainWindow_.destroy();
-    sound_.shutdownSounds();
+    endProcess(sound_, code);
 }
 
 }  // namespace
@@ -275,5 +274,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     pelomar::restrictDllSearchToSystem();
     static pelomar::Program program;
     pelomar::gProgram = &program;
-    return program.run(instance);
+    program.run(instance);
 }

@@ -70,6 +70,32 @@ void SoundPlayer::shutdownSounds() {
     device_.closeIdleStreams();
 }
 
+bool SoundPlayer::shutdownSounds(std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    auto ended = [this] { return workers_ == 0; };
+    std::unique_lock lock(mutex_);
+    for (const auto& voice : voices_) voice->requestStop();
+    if (!workerEnded_.wait_until(lock, deadline, ended)) return false;
+    ++workers_;  // the closing, counted as a worker so that the player outlives it
+    lock.unlock();
+    bool started = false;
+    try {
+        started = threads_.start([this] {
+            device_.closeIdleStreams();
+            std::lock_guard done(mutex_);
+            --workers_;
+            workerEnded_.notify_all();
+        });
+    } catch (const std::bad_alloc&) {
+    }
+    lock.lock();
+    if (!started) {
+        --workers_;
+        return false;  // the streams go with the process
+    }
+    return workerEnded_.wait_until(lock, deadline, ended);
+}
+
 std::size_t SoundPlayer::activeVoices() const {
     std::lock_guard lock(mutex_);
     return voices_.size();

@@ -45,6 +45,11 @@ public:
     // Asks every active voice to break off, then waits until every worker has
     // released its voice and ended, and closes the streams the device keeps.
     void shutdownSounds();
+    // The same for the end of the program, given up once `patience` has
+    // passed: a device that never gives its blocks back, or whose closing
+    // never returns, must not hold the end. The closing runs on a worker of
+    // its own. True when all of it was done in time.
+    bool shutdownSounds(std::chrono::milliseconds patience);
 
     // The three below are for the tests and benchmarks.
     // Voices that have not yet ended.

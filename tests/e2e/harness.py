@@ -273,6 +273,21 @@ class Session:
         return subprocess.run(args, env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               timeout=60).returncode
 
+    @contextlib.contextmanager
+    def sound_output(self, pcm):
+        """Programs started meanwhile play into this ALSA default device (the
+        body of a pcm.!default block); afterwards the null device is back."""
+        asoundrc = os.path.join(self.home, ".asoundrc")
+        with open(asoundrc) as f:
+            plain = f.read()
+        with open(asoundrc, "w") as f:
+            f.write("pcm.!default { %s }\n" % pcm)
+        try:
+            yield
+        finally:
+            with open(asoundrc, "w") as f:
+                f.write(plain)
+
     # -- X helpers -------------------------------------------------------------
     def xdotool(self, *args, check=False):
         result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env(), capture_output=True, timeout=30)

@@ -1,6 +1,8 @@
 #include <doctest/doctest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <optional>
 #include <thread>
 
@@ -194,6 +196,74 @@ TEST_CASE("a voice whose device gives nothing back for 8888 ms is broken off") {
         const StreamLog log = rig.device.log(0);
         CHECK(log.blocks.empty());
         checkReleased(log);
+    }
+}
+
+namespace {
+
+// The program's end, on a thread of its own so that a wait that never ends
+// shows as a failed check rather than a test that hangs.
+class Ending {
+public:
+    Ending(SoundPlayer& player, std::chrono::milliseconds patience)
+        : thread_([this, &player, patience] { done_.set_value(player.shutdownSounds(patience)); }) {}
+    ~Ending() { thread_.join(); }
+    Ending(const Ending&) = delete;
+    Ending& operator=(const Ending&) = delete;
+
+    // What the end reported, or nothing when it had not returned within the
+    // test's safety net (kPatience).
+    std::optional<bool> answer() {
+        if (result_.wait_for(kPatience) != std::future_status::ready) return std::nullopt;
+        return result_.get();
+    }
+
+private:
+    std::promise<bool> done_;
+    std::future<bool> result_ = done_.get_future();
+    std::thread thread_;
+};
+
+constexpr std::chrono::milliseconds kEndPatience{100};
+
+}  // namespace
+
+TEST_CASE("the end waits for the sounds only so long, then gives up on them") {
+    Rig rig;
+    REQUIRE(rig.player.playSymbol(2));
+    REQUIRE(rig.waitForBlocks(0, 7));
+    SUBCASE("a device that ignores the reset keeps its blocks") {
+        rig.device.ignoreBreakOffs = true;
+        Ending end(rig.player, kEndPatience);
+        CHECK(end.answer() == std::optional<bool>(false));
+        CHECK(rig.device.idleCloses() == 0);  // the streams go with the process
+        CHECK(rig.player.activeVoices() == 1);
+        // The worker waits out the silence limit for its blocks, and gives up.
+        REQUIRE(rig.clock.waitForDeadline(kSilenceLimitMs));
+        rig.clock.advance(kSilenceLimitMs);
+    }
+    SUBCASE("a reset that never returns") {
+        rig.device.holdBreakOffs(true);
+        Ending end(rig.player, kEndPatience);
+        CHECK(end.answer() == std::optional<bool>(false));
+        CHECK(rig.player.activeVoices() == 1);
+        rig.device.holdBreakOffs(false);
+    }
+    SUBCASE("a closing that never returns") {
+        rig.device.complete(0, 7);
+        REQUIRE(rig.waitForNoVoice());
+        rig.device.holdCloses(true);
+        Ending end(rig.player, kEndPatience);
+        CHECK(end.answer() == std::optional<bool>(false));
+        CHECK(rig.device.idleCloses() == 1);
+        rig.device.holdCloses(false);
+    }
+    SUBCASE("a device that answers: every voice ended and the idle streams closed") {
+        Ending end(rig.player, kPatience);
+        CHECK(end.answer() == std::optional<bool>(true));
+        CHECK(rig.player.activeVoices() == 0);
+        CHECK(rig.device.idleCloses() == 1);
+        checkReleased(rig.device.log(0));
     }
 }
 

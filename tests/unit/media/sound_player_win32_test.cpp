@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "child_case_win32.h"
 #include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
@@ -400,20 +401,5 @@ TEST_CASE("sound child: the process ends while sounds play" * doctest::skip()) {
 }
 
 TEST_CASE("ending the process while several sounds play waits for them and exits with 0") {
-    wchar_t self[MAX_PATH];
-    REQUIRE(GetModuleFileNameW(nullptr, self, MAX_PATH) > 0);
-    std::wstring command = L"\"" + std::wstring(self) +
-                           L"\" --no-intro=true --no-skip=true \"--test-case=sound child: *\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child{};
-    REQUIRE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-    const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
-    DWORD code = 1;
-    GetExitCodeProcess(child.hProcess, &code);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 1);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    CHECK(waited == WAIT_OBJECT_0);
-    CHECK(code == 0);
+    CHECK(pelomar::testing::runChildCase(L"sound child: *") == std::optional<DWORD>(0));
 }

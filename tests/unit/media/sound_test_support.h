@@ -158,6 +158,23 @@ public:
         changed_.notify_all();
     }
 
+    // Closing the idle streams is counted; while held, it does not return.
+    void closeIdleStreams() override {
+        std::unique_lock lock(mutex_);
+        ++idleCloses_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !holdCloses_; });
+    }
+    void holdCloses(bool hold) {
+        std::lock_guard lock(mutex_);
+        holdCloses_ = hold;
+        changed_.notify_all();
+    }
+    int idleCloses() {
+        std::lock_guard lock(mutex_);
+        return idleCloses_;
+    }
+
     // Waits until `ready` holds for the device's state; false after kPatience.
     bool waitFor(const std::function<bool(const FakeDevice&)>& ready) {
         std::unique_lock lock(mutex_);
@@ -238,6 +255,8 @@ private:
     int opens_ = 0;
     int breakOffsEntered_ = 0;
     bool holdBreakOffs_ = false;
+    int idleCloses_ = 0;
+    bool holdCloses_ = false;
 };
 
 // A clock that stands still until advanced. It remembers the deadline of
