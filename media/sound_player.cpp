@@ -31,10 +31,23 @@ bool SoundPlayer::playSymbol(int n) {
 
 bool SoundPlayer::playSound(const unsigned char* bytes, std::size_t size, bool loop) {
     const std::optional<WavChunks> wav = walkWavChunks(bytes, size);
-    if (!wav) return false;
+    return wav && start(*wav, loop);
+}
+
+bool SoundPlayer::playWord(const CodedWord& word) {
+    // Mono, 22050 Hz, 16-bit PCM: the format of the symbols' wide sounds, so
+    // a word takes a stream the device already keeps for them.
+    static constexpr unsigned char kFormat[16] = {1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0};
+    const std::vector<std::int16_t> samples = decodeWord(word);
+    if (samples.empty()) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(samples.data());
+    return start(WavChunks{kFormat, std::span(bytes, samples.size() * sizeof(std::int16_t))}, false);
+}
+
+bool SoundPlayer::start(const WavChunks& wav, bool loop) {
     SoundVoice* voice = nullptr;
     try {
-        auto owned = std::make_unique<SoundVoice>(*wav, loop);
+        auto owned = std::make_unique<SoundVoice>(wav, loop);
         voice = owned.get();
         std::lock_guard lock(mutex_);
         voices_.push_back(std::move(owned));

@@ -13,6 +13,7 @@
 
 #include "media/sound_actions.h"
 #include "media/sound_voice.h"
+#include "media/words.h"
 
 namespace pelomar {
 
@@ -40,6 +41,10 @@ public:
     // no format or no samples) or there is no memory for its copy; true also
     // when the device cannot be opened, in which case the voice ends silently.
     bool playSound(const unsigned char* bytes, std::size_t size, bool loop);
+    // Decodes a word's rendition to 16-bit 22050 Hz samples and plays them
+    // like a sound, without stopping anything first. False when the stored
+    // bytes are not a coded sound or there is no memory for the samples.
+    bool playWord(const CodedWord& word);
     // Asks every active voice to break off, and returns without waiting.
     void stopAllSounds() override;
     // Asks every active voice to break off, then waits until every worker has
@@ -63,6 +68,7 @@ public:
     bool waitForSilence(std::chrono::milliseconds patience);
 
 private:
+    bool start(const WavChunks& wav, bool loop);
     void work(SoundVoice* voice);
 
     WaveDevice& device_;

@@ -4,7 +4,8 @@
     /usr/bin/python3 tools/assets/generate.py [--out DIR] [--build DIR] [--only PART ...]
 
 Writes media/assets/sound/NN.wav, card/NN.gif, chart.gif, logo.gif,
-portrait.gif and app.ico, and into build-assets/ (not part of the sources):
+portrait.gif, app.ico and the words (words.bin, words.tsv,
+words_report.txt; see words.py), and into build-assets/ (not part of the sources):
 sound_report.txt, cards_sheet.png, chart_regions.png, sound_waves.png and
 sound_spectrograms.png.
 The output is the same, byte for byte, on every run.
@@ -29,8 +30,9 @@ import icofile  # noqa: E402
 import pictures  # noqa: E402
 import soundreport  # noqa: E402
 import sounds  # noqa: E402
+import words  # noqa: E402
 
-PARTS = ("sounds", "cards", "pictures", "icon")
+PARTS = ("sounds", "cards", "pictures", "icon", "words")
 
 
 class BuildError(Exception):
@@ -192,6 +194,8 @@ def main(argv=None):
         build_pictures(symbols, args.out, args.build)
     if "icon" in parts:
         build_icon(args.out)
+    if "words" in parts:
+        failures += words.build(symbols, args.out)
     if failures:
         print("sound problems (see %s):" % os.path.join(args.build, "sound_report.txt"))
         for f in failures:

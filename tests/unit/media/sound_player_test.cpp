@@ -390,3 +390,30 @@ TEST_CASE("a device may call back from inside its own calls, and the voice outli
         checkReleased(log);
     }
 }
+
+TEST_CASE("a word is decoded and played as 16-bit 22050 Hz samples, the wide sounds' format") {
+    Rig rig;
+    const CodedWord ship = wordSound(findWord("ship"), 0);
+    const std::vector<std::int16_t> decoded = decodeWord(ship);
+    REQUIRE(!decoded.empty());
+    REQUIRE(rig.player.playWord(ship));
+    REQUIRE(rig.waitForBlocks(0, 1));
+    const std::size_t blocks = (decoded.size() * 2 + kBlockBytes - 1) / kBlockBytes;
+    REQUIRE(rig.waitForBlocks(0, blocks));
+    rig.device.complete(0, static_cast<int>(blocks));
+    REQUIRE(rig.waitForNoVoice());
+    const Bytes queued = rig.device.log(0).samplesQueued();
+    REQUIRE(queued.size() == decoded.size() * 2);
+    CHECK(std::equal(queued.begin(), queued.end(), reinterpret_cast<const unsigned char*>(decoded.data())));
+    // The same format block as symbol 2's, so the device's kept stream serves both.
+    REQUIRE(rig.player.playSymbol(2));
+    REQUIRE(rig.waitForBlocks(1, 1));
+    CHECK(rig.device.log(0).format == rig.device.log(1).format);
+    rig.player.stopAllSounds();
+    REQUIRE(rig.waitForNoVoice());
+
+    CHECK_FALSE(rig.player.playWord(CodedWord{}));
+    const unsigned char noStep[] = {89, 0, 0};
+    CHECK_FALSE(rig.player.playWord(CodedWord{AssetView{noStep, sizeof noStep}, 4}));
+    CHECK(rig.device.opens() == 2);
+}
