@@ -109,7 +109,8 @@ def to_rate(samples, tmpdir, tag):
 
 def compress(samples, rate):
     """COMPRESS_RATIO above COMPRESS_THRESHOLD_DB: a gain that follows the
-    10 ms RMS envelope, smoothed (5 ms up, 30 ms down) so that it never
+    10 ms RMS envelope (centred, so it sees a loud sound coming), smoothed:
+    it falls within 5 ms and rises again over 30 ms, so that it never
     follows single periods of the voice."""
     frame = rate // 100
     power = [v * v for v in samples]
@@ -129,10 +130,10 @@ def compress(samples, rate):
     floor = top * 10 ** (COMPRESS_THRESHOLD_DB / 20.0)
     want = [min(1.0, (max(e, floor) / top) ** (1.0 / COMPRESS_RATIO - 1.0) / (floor / top) ** (1.0 / COMPRESS_RATIO - 1.0))
             for e in env]
-    up, down = 1 - math.exp(-1.0 / (0.005 * rate)), 1 - math.exp(-1.0 / (0.030 * rate))
+    fall, rise = 1 - math.exp(-1.0 / (0.005 * rate)), 1 - math.exp(-1.0 / (0.030 * rate))
     out, g = [], want[0]
     for v, w in zip(samples, want):
-        g += (w - g) * (up if w > g else down)
+        g += (w - g) * (fall if w < g else rise)
         out.append(v * g)
     return out
 

@@ -121,6 +121,6 @@ TEST_CASE("resampling a full-scale step clips at the ends of the range instead o
     for (std::size_t i = 1000; i < step.size(); ++i) step[i] = 32767;
     const Samples out = resampleTo22050(step);
     const std::size_t edge = resampledLength(1000);
-    for (std::size_t i = 0; i + 40 < edge; ++i) REQUIRE(out[i] < -32000);
+    for (std::size_t i = 40; i + 40 < edge; ++i) REQUIRE(out[i] < -32000);  // from silence before the first sample
     for (std::size_t i = edge + 40; i < out.size() - 40; ++i) REQUIRE(out[i] > 32000);
 }
