@@ -32,8 +32,8 @@ def read_index(tsv, blob_size):
                 raise bad("words must be stored at 16000 Hz")
         elif f[0] == "word":
             text, units, spans = f[1], [int(u) for u in f[2].split()], f[3].split()
-            if not text.isascii() or not text.isalpha():
-                raise bad("word %r is not ASCII letters" % text)
+            if not text.isascii() or not text.replace("'", "").isalpha():
+                raise bad("word %r is not ASCII letters (and apostrophes)" % text)
             if voices is None or len(spans) != voices + 1:
                 raise bad("%d renditions, expected %d" % (len(spans), voices + 1))
             spans = [tuple(int(x) for x in s.split(":")) for s in spans]

@@ -25,7 +25,7 @@ struct CodedWord {
 };
 
 struct Word {
-    std::string_view text;                 // ASCII letters
+    std::string_view text;                 // ASCII letters, and the apostrophe of "it's"
     std::span<const unsigned char> units;  // symbol numbers in the order said; ts, dz, tr and dr are one each
 };
 

@@ -19,8 +19,8 @@ STEPS = (
     32767)
 
 
-def _step(predictor, index, code):
-    step = STEPS[index]
+def _difference(step, code):
+    """How far a nibble's magnitude (its low three bits) moves the predictor."""
     diff = step >> 3
     if code & 4:
         diff += step
@@ -28,6 +28,11 @@ def _step(predictor, index, code):
         diff += step >> 1
     if code & 1:
         diff += step >> 2
+    return diff
+
+
+def _step(predictor, index, code):
+    diff = _difference(STEPS[index], code)
     predictor = predictor - diff if code & 8 else predictor + diff
     predictor = max(-32768, min(32767, predictor))
     index = max(0, min(88, index + INDEX_STEP[code & 7]))
@@ -48,14 +53,7 @@ def encode(samples, start_index=0):
         best, best_code = None, 0
         # The reconstructions of the magnitudes 0..7 grow with the code.
         for c in range(8):
-            diff = step >> 3
-            if c & 4:
-                diff += step
-            if c & 2:
-                diff += step >> 1
-            if c & 1:
-                diff += step >> 2
-            d = abs(mag - diff)
+            d = abs(mag - _difference(step, c))
             if best is None or d < best:
                 best, best_code = d, c
             elif d > best:

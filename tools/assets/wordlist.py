@@ -89,7 +89,7 @@ def load_pairs(path=None):
         for use in (first, second):
             if not 1 <= use.symbol <= 48:
                 raise ValueError("%s:%d: symbol %d is not 1..48" % (path, line, use.symbol))
-            if not use.word.isascii() or not use.word.isalpha():
+            if not use.word.isascii() or not use.word.replace("'", "").isalpha():
                 raise ValueError("%s:%d: %r is not a plain word" % (path, line, use.word))
             if use.letters_at < 0:
                 raise ValueError("%s:%d: %r is not in %r" % (path, line, use.letters, use.word))

@@ -18,7 +18,6 @@ runs give the same bytes.
 import math
 import os
 import struct
-import subprocess
 import tempfile
 import zlib
 from concurrent.futures import ProcessPoolExecutor
@@ -62,10 +61,7 @@ class WordError(Exception):
     pass
 
 
-def _run(cmd):
-    r = subprocess.run(cmd, capture_output=True)
-    if r.returncode != 0:
-        raise WordError("%s failed: %s" % (cmd[0], r.stderr.decode(errors="replace").strip()))
+_run = sounds._run
 
 
 def _seed(word, rendition):
