@@ -77,14 +77,16 @@ def main():
     out = ["// Generated from media/assets/words.tsv by cmake/embed_words.py. Do not edit.",
            '#include "media/words_data.h"', "",
            "namespace pelomar::words_data {", "",
-           'static_assert(kWordVoices == %d, "media/words.h and words.tsv differ in their voices");' % voices, ""]
+           'static_assert(kWordVoices == %d, "media/words.h and words.tsv differ in their voices");' % voices, "",
+           "// constinit: tables, not start-up code (and a compiler left to choose",
+           "// may build them at run time, slowly to compile as well).", ""]
     units, starts = [], []
     for _, u, _ in words:
         starts.append(len(units))
         units += u
-    out.append("const unsigned char kUnits[] = {%s};" % ",".join(str(u) for u in units))
+    out.append("constinit const unsigned char kUnits[] = {%s};" % ",".join(str(u) for u in units))
     out.append("const int kWordCount = %d;" % len(words))
-    out.append("const StoredWord kWords[] = {")
+    out.append("constinit const StoredWord kWords[] = {")
     for (text, u, spans), start in zip(words, starts):
         out.append("    {%s, %d, %d, {%s}, {%s}, {%s}}," % (
             cpp_string(text), start, len(u), ", ".join(str(s[0]) for s in spans),
@@ -97,10 +99,10 @@ def main():
     for n in range(1, 49):
         start[n] += start[n - 1]
     out.append("const int kCardWordCount = %d;" % len(cards))
-    out.append("const WordUse kCardWords[] = {%s};" % ",\n    ".join(use(w, l, s) for s, l, w in cards))
-    out.append("const std::uint16_t kCardWordStart[49] = {%s};" % ", ".join(str(s) for s in start))
+    out.append("constinit const WordUse kCardWords[] = {%s};" % ",\n    ".join(use(w, l, s) for s, l, w in cards))
+    out.append("constinit const std::uint16_t kCardWordStart[49] = {%s};" % ", ".join(str(s) for s in start))
     out.append("const int kPairCount = %d;" % len(pairs))
-    out.append("const MinimalPair kPairs[] = {%s};" % ",\n    ".join("{%s, %s}" % (use(*a), use(*b)) for a, b in pairs))
+    out.append("constinit const MinimalPair kPairs[] = {%s};" % ",\n    ".join("{%s, %s}" % (use(*a), use(*b)) for a, b in pairs))
     out.append("")
     out.append("std::uint32_t blobSize() { return %d; }" % blob_size)
     out.append("")
