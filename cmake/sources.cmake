@@ -2,7 +2,7 @@
 #   <folder>/*.cpp            portable logic, built for every target
 #   <folder>/*_win32.cpp      platform adapters, built for Windows only
 #   app/main_win32.cpp        the program entry
-set(PELOMAR_SOURCE_FOLDERS app chart media ui settings shell text)
+set(PELOMAR_SOURCE_FOLDERS app chart media ui settings shell text practice)
 
 function(pelomar_logic_sources out)
   set(files "")

@@ -211,6 +211,8 @@ std::string writeValue(std::string_view text, std::string_view section, std::str
     return out;
 }
 
+bool hasSection(std::string_view text, std::string_view section) { return findSection(Text(text), section) != kNone; }
+
 bool isUtf16Text(std::string_view text) {
     return text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'));
 }

@@ -43,6 +43,9 @@ std::optional<std::string> readValue(std::string_view text, std::string_view sec
 std::string writeValue(std::string_view text, std::string_view section, std::string_view key,
                        std::string_view value);
 
+// Whether the text has a section of that name (matched as lookups match it).
+bool hasSection(std::string_view text, std::string_view section);
+
 // A file that starts with a UTF-16 byte-order mark is a Unicode profile to
 // the platform; this module reads and writes only byte (ANSI) text.
 bool isUtf16Text(std::string_view text);

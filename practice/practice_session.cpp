@@ -1,0 +1,260 @@
+#include "practice/practice_session.h"
+
+#include <algorithm>
+
+#include "media/words.h"
+
+namespace pelomar {
+
+bool operator==(const Hit& a, const Hit& b) { return a.target == b.target && a.index == b.index; }
+
+PracticeSession::PracticeSession(const WordBank& bank, ProgressBook& book, ProgressStore& store,
+                                 PracticeSound& sound, Random& random)
+    : bank_(bank), book_(book), store_(store), sound_(sound), random_(random), picker_(bank) {}
+
+void PracticeSession::open(std::int64_t now) {
+    store_.load(book_);
+    page_ = PracticePage::Questions;
+    startRound(now);
+}
+
+void PracticeSession::close(std::int64_t now) {
+    cutSequence();
+    nextAt_.reset();
+    save(now);
+}
+
+void PracticeSession::startRound(std::int64_t now) {
+    roundAsked_ = 0;
+    roundRight_ = 0;
+    roundMisses_ = {};
+    startQuestion(now);
+}
+
+// A question stops whatever plays, then plays its word in a voice of chance.
+void PracticeSession::startQuestion(std::int64_t now) {
+    cutSequence();
+    nextAt_.reset();
+    chosen_ = -1;
+    sound_.stopEverything();
+    if (!sound_.outputAvailable()) {
+        question_.reset();
+        state_ = QuestionState::NoSound;
+        return;
+    }
+    question_ = picker_.next(book_.lastSet(), book_, random_);
+    if (!question_) {
+        state_ = QuestionState::RoundOver;
+        return;
+    }
+    state_ = QuestionState::Asking;
+    voice_ = random_.below(kWordVoices);
+    sound_.playWord(question_->word.word, voice_);
+    (void)now;
+}
+
+void PracticeSession::answer(int index, std::int64_t now) {
+    if (state_ != QuestionState::Asking || !question_ || index < 0 || index >= question_->candidates.count) return;
+    const bool right = index == question_->candidates.right;
+    chosen_ = index;
+    ++roundAsked_;
+    if (right) ++roundRight_;
+    else ++roundMisses_[question_->symbol() - 1];
+    book_.recordAnswer(question_->symbol(), right);
+    picker_.answered(*question_, right);
+    wantSave(now);
+    if (right) {
+        state_ = QuestionState::Right;
+        nextAt_ = now + kNextAfterRightMs;
+        return;
+    }
+    state_ = QuestionState::Wrong;
+    sound_.stopEverything();
+    sequence_ = {Step::Word, Step::RightSymbol, Step::ChosenSymbol};
+    playStep(now);
+}
+
+// One sound of the sequence after a wrong answer; the next follows this
+// one's end.
+void PracticeSession::playStep(std::int64_t now) {
+    if (sequence_.empty() || !question_) return;
+    const Step step = sequence_.front();
+    sequence_.erase(sequence_.begin());
+    const Candidates& c = question_->candidates;
+    int length = -1;
+    switch (step) {
+    case Step::Word:
+        length = sound_.playWord(question_->word.word, voice_);
+        break;
+    case Step::RightSymbol:
+        length = sound_.playSymbol(c.symbols[c.right]);
+        break;
+    case Step::ChosenSymbol:
+        length = sound_.playSymbol(c.symbols[chosen_]);
+        break;
+    }
+    stepAt_ = now + std::max(length, 0) + kSequenceGapMs;
+}
+
+void PracticeSession::goOn(std::int64_t now) {
+    if (roundAsked_ >= kRoundLength) {
+        cutSequence();
+        nextAt_.reset();
+        sound_.stopEverything();
+        state_ = QuestionState::RoundOver;
+        return;
+    }
+    startQuestion(now);
+}
+
+void PracticeSession::replay(bool slow) {
+    if (!question_) return;
+    cutSequence();
+    sound_.stopEverything();
+    if (slow) {
+        sound_.playSlowWord(question_->word.word);
+        return;
+    }
+    // Another voice than the one heard last.
+    if (kWordVoices > 1) voice_ = (voice_ + 1 + random_.below(kWordVoices - 1)) % kWordVoices;
+    sound_.playWord(question_->word.word, voice_);
+}
+
+void PracticeSession::key(PracticeKey key, std::int64_t now) {
+    if (page_ != PracticePage::Questions) return;
+    switch (state_) {
+    case QuestionState::Asking:
+        if (key >= PracticeKey::Answer1 && key <= PracticeKey::Answer4)
+            answer(static_cast<int>(key) - static_cast<int>(PracticeKey::Answer1), now);
+        else if (key == PracticeKey::Replay)
+            replay(false);
+        else if (key == PracticeKey::Slow)
+            replay(true);
+        break;
+    case QuestionState::Right:
+    case QuestionState::Wrong:
+        if (key == PracticeKey::Enter || key == PracticeKey::Replay) goOn(now);
+        else if (key == PracticeKey::Slow && state_ == QuestionState::Wrong) replay(true);
+        break;
+    case QuestionState::RoundOver:
+        if (key == PracticeKey::Enter) startRound(now);
+        break;
+    case QuestionState::NoSound:
+        if (key == PracticeKey::Enter) startQuestion(now);
+        break;
+    }
+}
+
+bool PracticeSession::click(const Hit& hit, std::int64_t now) {
+    switch (hit.target) {
+    case Target::SetButton: {
+        const PracticeSet set = practiceSets()[std::clamp(hit.index, 0, kPracticeSetCount - 1)].set;
+        if (set != book_.lastSet()) picker_.forgetReturns();
+        book_.setLastSet(set);
+        page_ = PracticePage::Questions;
+        startRound(now);
+        break;
+    }
+    case Target::Candidate:
+        if (page_ == PracticePage::Questions) answer(hit.index, now);
+        break;
+    case Target::Replay:
+        key(PracticeKey::Replay, now);
+        break;
+    case Target::Slow:
+        key(PracticeKey::Slow, now);
+        break;
+    case Target::Next:
+    case Target::Again:
+        key(PracticeKey::Enter, now);
+        break;
+    case Target::Progress:
+        showPage(PracticePage::Progress, now);
+        break;
+    case Target::Back:
+        showPage(PracticePage::Questions, now);
+        break;
+    case Target::Clear:
+        return page_ == PracticePage::Progress;
+    case Target::Cell:
+    case Target::None:
+        break;
+    }
+    return false;
+}
+
+// Leaving the questions ends what follows an answer; coming back goes on
+// with the next question, or plays the unanswered one's word again.
+void PracticeSession::showPage(PracticePage page, std::int64_t now) {
+    if (page == page_) return;
+    page_ = page;
+    if (page == PracticePage::Progress) {
+        cutSequence();
+        nextAt_.reset();
+        return;
+    }
+    if (state_ == QuestionState::Right || state_ == QuestionState::Wrong)
+        goOn(now);
+    else if (state_ == QuestionState::Asking)
+        replay(false);
+    else if (state_ == QuestionState::NoSound)
+        startQuestion(now);
+}
+
+void PracticeSession::clearRecords(std::int64_t now) {
+    book_.clear();
+    wantSave(now);
+}
+
+void PracticeSession::chartSoundStarted() { cutSequence(); }
+
+bool PracticeSession::hover(const Hit& hit) {
+    if (hit == hovered_) return false;
+    hovered_ = hit;
+    return true;
+}
+
+std::optional<std::int64_t> PracticeSession::deadline() const {
+    std::optional<std::int64_t> due;
+    const auto earliest = [&](std::int64_t t) { due = due ? std::min(*due, t) : t; };
+    if (nextAt_) earliest(*nextAt_);
+    if (!sequence_.empty()) earliest(stepAt_);
+    if (saveAt_) earliest(*saveAt_);
+    return due;
+}
+
+void PracticeSession::tick(std::int64_t now) {
+    if (saveAt_ && *saveAt_ <= now) save(now);
+    if (!sequence_.empty() && stepAt_ <= now) playStep(now);
+    if (nextAt_ && *nextAt_ <= now) {
+        nextAt_.reset();
+        goOn(now);
+    }
+}
+
+// At most one save a second while answering: the first answer after a
+// quiet second is saved at once, the others with the next save.
+void PracticeSession::wantSave(std::int64_t now) {
+    if (saveAt_) return;
+    saveAt_ = lastSave_ ? std::max(now, *lastSave_ + kSaveIntervalMs) : now;
+}
+
+void PracticeSession::save(std::int64_t now) {
+    saveAt_.reset();
+    if (!book_.hasUnsaved() || store_.inMemoryOnly()) return;
+    lastSave_ = now;
+    // A failed save keeps its answers for the next one.
+    if (!store_.save(book_) && !store_.inMemoryOnly()) saveAt_ = now + kSaveIntervalMs;
+}
+
+std::vector<MissedSymbol> PracticeSession::missedMost() const {
+    std::vector<MissedSymbol> missed;
+    for (int n = 1; n <= kSymbolCount; ++n)
+        if (roundMisses_[n - 1] > 0) missed.push_back({n, roundMisses_[n - 1]});
+    std::stable_sort(missed.begin(), missed.end(),
+                     [](const MissedSymbol& a, const MissedSymbol& b) { return a.misses > b.misses; });
+    if (missed.size() > kMissedShown) missed.resize(kMissedShown);
+    return missed;
+}
+
+}  // namespace pelomar

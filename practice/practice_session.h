@@ -1,0 +1,146 @@
+// The practice window's behaviour, without the window: rounds of questions,
+// the answers and what follows them, the sounds and when they play, the
+// pages, and when the progress is saved. Every event comes with the time in
+// milliseconds; what is due later is reported by deadline() and done by
+// tick().
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "practice/progress_store.h"
+#include "practice/question_picker.h"
+
+namespace pelomar {
+
+inline constexpr int kRoundLength = 20;
+inline constexpr int kNextAfterRightMs = 1000;
+// Between the sounds that follow a wrong answer.
+inline constexpr int kSequenceGapMs = 300;
+inline constexpr int kSaveIntervalMs = 1000;
+// Symbols named at the end of a round, the most missed first.
+inline constexpr int kMissedShown = 4;
+
+// What the practice plays. The lengths let the sounds after a wrong answer
+// follow one another.
+class PracticeSound {
+public:
+    virtual ~PracticeSound() = default;
+    // Every sound stops, and a group reading on the chart ends.
+    virtual void stopEverything() = 0;
+    virtual bool outputAvailable() = 0;
+    // Each starts a sound and returns its length in ms, or -1 when nothing
+    // could be started.
+    virtual int playWord(int word, int voice) = 0;
+    virtual int playSlowWord(int word) = 0;
+    virtual int playSymbol(int n) = 0;
+};
+
+enum class PracticePage { Questions, Progress };
+
+enum class QuestionState {
+    Asking,     // the word was played; 1 to 4 answer
+    Right,      // the next question follows by itself
+    Wrong,      // word, right symbol, chosen symbol; then the learner goes on
+    RoundOver,  // the round's result; Enter starts another
+    NoSound,    // no output device: nothing is asked or counted
+};
+
+enum class PracticeKey { None, Answer1, Answer2, Answer3, Answer4, Replay, Slow, Enter };
+
+// Things of the window a click can land on.
+enum class Target { None, SetButton, Candidate, Replay, Slow, Next, Again, Progress, Back, Clear, Cell };
+struct Hit {
+    Target target = Target::None;
+    int index = 0;  // the set, the candidate (0-based) or the symbol (1..48)
+};
+bool operator==(const Hit& a, const Hit& b);
+
+struct MissedSymbol {
+    int symbol;
+    int misses;
+};
+
+class PracticeSession {
+public:
+    PracticeSession(const WordBank& bank, ProgressBook& book, ProgressStore& store, PracticeSound& sound,
+                    Random& random);
+
+    // The window opened: the progress is read and a round of the set
+    // practised last begins.
+    void open(std::int64_t now);
+    // The window closes: the sounds after an answer are cut and the
+    // progress saved.
+    void close(std::int64_t now);
+
+    void key(PracticeKey key, std::int64_t now);
+    // True when the click asks to clear the records: the window asks the
+    // learner, then calls clearRecords.
+    bool click(const Hit& hit, std::int64_t now);
+    void clearRecords(std::int64_t now);
+    // The chart played a sound (a hover): the sounds after a wrong answer stop.
+    void chartSoundStarted();
+    // The pointer is over this; true when that changes what is drawn.
+    bool hover(const Hit& hit);
+
+    // When tick() has something to do next; nothing when it does not.
+    std::optional<std::int64_t> deadline() const;
+    void tick(std::int64_t now);
+
+    // What the window shows.
+    PracticePage page() const { return page_; }
+    QuestionState state() const { return state_; }
+    PracticeSet set() const { return book_.lastSet(); }
+    const std::optional<Question>& question() const { return question_; }
+    int chosen() const { return chosen_; }  // the candidate answered, -1 before
+    int roundAsked() const { return roundAsked_; }
+    int roundRight() const { return roundRight_; }
+    std::vector<MissedSymbol> missedMost() const;
+    const Hit& hovered() const { return hovered_; }
+    const ProgressBook& book() const { return book_; }
+    const WordBank& bank() const { return bank_; }
+    bool inMemoryOnly() const { return store_.inMemoryOnly(); }
+
+private:
+    void startRound(std::int64_t now);
+    void startQuestion(std::int64_t now);
+    void answer(int index, std::int64_t now);
+    void goOn(std::int64_t now);
+    void replay(bool slow);
+    void playStep(std::int64_t now);
+    void cutSequence() { sequence_.clear(); }
+    void wantSave(std::int64_t now);
+    void save(std::int64_t now);
+    void showPage(PracticePage page, std::int64_t now);
+
+    const WordBank& bank_;
+    ProgressBook& book_;
+    ProgressStore& store_;
+    PracticeSound& sound_;
+    Random& random_;
+    QuestionPicker picker_;
+
+    PracticePage page_ = PracticePage::Questions;
+    QuestionState state_ = QuestionState::RoundOver;
+    std::optional<Question> question_;
+    int voice_ = 0;
+    int chosen_ = -1;
+    int roundAsked_ = 0;
+    int roundRight_ = 0;
+    std::array<int, kSymbolCount> roundMisses_{};
+    Hit hovered_;
+
+    std::optional<std::int64_t> nextAt_;  // the next question, after a right answer
+
+    // The sounds after a wrong answer: what plays next, and when.
+    enum class Step { Word, RightSymbol, ChosenSymbol };
+    std::vector<Step> sequence_;
+    std::int64_t stepAt_ = 0;
+
+    std::optional<std::int64_t> saveAt_;
+    std::optional<std::int64_t> lastSave_;
+};
+
+}  // namespace pelomar
