@@ -21,14 +21,16 @@ FilePlace& PlacedFile::place() {
 
 SettingsText PlacedFile::readText() { return place().readText(); }
 
-SaveResult PlacedFile::writeText(std::string_view text) {
-    const SaveResult result = place().writeText(text);
+SaveResult PlacedFile::writeText(std::string_view text, SaveMode mode) {
+    const SaveResult result = place().writeText(text, mode);
     if (result != SaveResult::Refused || !user_ || chosen_ == user_) return result;
     chosen_ = user_;
     user_->makeFolder();
-    return user_->writeText(text);
+    return user_->writeText(text, mode);
 }
 
 void PlacedFile::removeLeftovers() { place().removeLeftovers(); }
+
+bool PlacedFile::setAside(std::wstring_view suffix) { return place().setAside(suffix); }
 
 }  // namespace pelomar

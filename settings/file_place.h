@@ -31,6 +31,9 @@ public:
     virtual bool refusesWriting() = 0;
     // Makes the folder the file goes in, if it is not there.
     virtual void makeFolder() = 0;
+    // Renames the file to its name and the suffix, replacing a file of that
+    // name; false when it could not be renamed.
+    virtual bool setAside(std::wstring_view suffix) = 0;
 };
 
 // The file in whichever place it is kept; the place is chosen at first use.
@@ -40,8 +43,10 @@ public:
     PlacedFile(FilePlace& besideProgram, FilePlace* userFolder) : beside_(besideProgram), user_(userFolder) {}
 
     SettingsText readText() override;
-    SaveResult writeText(std::string_view text) override;
+    SaveResult writeText(std::string_view text, SaveMode mode = SaveMode::Durable) override;
     void removeLeftovers() override;
+    // The file in its place is renamed (see FilePlace::setAside).
+    bool setAside(std::wstring_view suffix);
 
 private:
     FilePlace& place();

@@ -51,16 +51,19 @@ std::string_view withoutPadding(std::string_view text) {
     return text.substr(0, end);
 }
 
-SaveResult replaceFileText(ReplaceableFile& file, std::string_view text) {
+SaveResult replaceFileText(ReplaceableFile& file, std::string_view text, SaveMode mode) {
     const bool exists = file.exists();
     if (exists && file.isReadOnly()) return SaveResult::NotSaved;
     const auto pause = [&](int ms) { file.pause(ms); };
-    const FileError held = retryWhileLocked([&] { return holdTemporary(file); }, pause, kBusyTemporaryTries);
+    const bool waits = mode == SaveMode::Durable;
+    const FileError held =
+        retryWhileLocked([&] { return holdTemporary(file); }, pause, waits ? kBusyTemporaryTries : 1);
     if (held == kFileOk) {
         // A failed write is most likely a full disk: rewriting in place could
         // cut the old file.
-        if (file.writeTemporary(text) &&
-            retryWhileLocked([&] { return file.replaceWithTemporary(); }, pause) == kFileOk)
+        if (file.writeTemporary(text, mode) &&
+            retryWhileLocked([&] { return file.replaceWithTemporary(mode); }, pause, waits ? kLockedTries : 1) ==
+                kFileOk)
             return SaveResult::Saved;
         // The old file stays as it was (locked, denied, or the disk full).
         file.removeTemporary();
@@ -70,7 +73,8 @@ SaveResult replaceFileText(ReplaceableFile& file, std::string_view text) {
     // of a directory that refuses new files.
     if (held == kErrorSharingViolation) return SaveResult::NotSaved;
     if (!exists) return isRefusal(held) ? SaveResult::Refused : SaveResult::NotSaved;
-    const FileError rewritten = retryWhileLocked([&] { return file.rewriteInPlace(text); }, pause);
+    const FileError rewritten =
+        retryWhileLocked([&] { return file.rewriteInPlace(text, mode); }, pause, waits ? kLockedTries : 1);
     if (rewritten == kFileOk) return SaveResult::Saved;
     return isRefusal(rewritten) ? SaveResult::Refused : SaveResult::NotSaved;
 }

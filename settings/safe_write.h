@@ -36,6 +36,13 @@ inline constexpr FileError kErrorCannotMake = 82;
 // through.
 inline constexpr FileError kErrorLink = 681;
 
+// How far a save goes before it returns. Durable: the text is on the disk
+// (flushed, and the move that puts it in place written through) and a file
+// held by others is waited for a moment. Quick: the text is handed to the
+// system, which writes it out soon, and a held file is not waited for: the
+// caller tries again later. For a save that must not hold the window up.
+enum class SaveMode { Durable, Quick };
+
 // How a save went. Refused: the folder, or the file in it, may not be
 // written (access denied, a write-protected medium, a link in the file's
 // place): worth saving elsewhere. Not saved: anything else, a read-only file
@@ -86,23 +93,26 @@ public:
     // Whether a file of the temporary file's name is there (a directory of
     // that name is not one).
     virtual bool temporaryPresent() = 0;
-    // The whole text into the held temporary file, flushed to the disk.
-    virtual bool writeTemporary(std::string_view text) = 0;
-    // The held temporary file takes the file's place and is let go of; after
-    // a failure it is still held.
-    virtual FileError replaceWithTemporary() = 0;
+    // The whole text into the held temporary file, flushed to the disk when
+    // the save is durable.
+    virtual bool writeTemporary(std::string_view text, SaveMode mode) = 0;
+    // The held temporary file takes the file's place (the move written
+    // through when the save is durable) and is let go of; after a failure it
+    // is still held.
+    virtual FileError replaceWithTemporary(SaveMode mode) = 0;
     // The held temporary file is deleted; let go of it.
     virtual void removeTemporary() = 0;
     // Opens the file alone, writes inPlaceBytes over it and cuts it to the
-    // text's length; kErrorLink for a file reached through a link.
-    virtual FileError rewriteInPlace(std::string_view text) = 0;
+    // text's length, flushed when the save is durable; kErrorLink for a file
+    // reached through a link.
+    virtual FileError rewriteInPlace(std::string_view text, SaveMode mode) = 0;
     // Opens the file for writing as rewriteInPlace does, shared with
     // everyone, and lets go of it at once: what a rewrite would meet.
     virtual FileError openInPlace() = 0;
     virtual void pause(int milliseconds) = 0;
 };
 
-SaveResult replaceFileText(ReplaceableFile& file, std::string_view text);
+SaveResult replaceFileText(ReplaceableFile& file, std::string_view text, SaveMode mode = SaveMode::Durable);
 
 // Whether replaceFileText would be refused, found by trying without writing:
 // the temporary file is made and removed again, and where it cannot be made

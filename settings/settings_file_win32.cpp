@@ -154,7 +154,9 @@ SettingsText WindowsSettingsFile::readText() {
     return {SettingsText::State::Present, std::move(bytes)};
 }
 
-SaveResult WindowsSettingsFile::writeText(std::string_view text) { return replaceFileText(*this, text); }
+SaveResult WindowsSettingsFile::writeText(std::string_view text, SaveMode mode) {
+    return replaceFileText(*this, text, mode);
+}
 
 void WindowsSettingsFile::removeLeftovers() {
     if (temporaryPresent()) clearTemporary();
@@ -163,6 +165,11 @@ void WindowsSettingsFile::removeLeftovers() {
 bool WindowsSettingsFile::refusesWriting() { return writingRefused(*this); }
 
 void WindowsSettingsFile::makeFolder() { CreateDirectoryW(folderOf(path_).c_str(), nullptr); }
+
+bool WindowsSettingsFile::setAside(std::wstring_view suffix) {
+    const std::wstring aside = path_ + std::wstring(suffix);
+    return MoveFileExW(path_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
 
 bool WindowsSettingsFile::exists() { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -210,13 +217,13 @@ bool WindowsSettingsFile::temporaryPresent() {
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
-bool WindowsSettingsFile::writeTemporary(std::string_view text) {
-    return writeAll(held_, text) && FlushFileBuffers(held_);
+bool WindowsSettingsFile::writeTemporary(std::string_view text, SaveMode mode) {
+    return writeAll(held_, text) && (mode == SaveMode::Quick || FlushFileBuffers(held_));
 }
 
-FileError WindowsSettingsFile::replaceWithTemporary() {
-    if (!MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return lastError();
+FileError WindowsSettingsFile::replaceWithTemporary(SaveMode mode) {
+    const DWORD through = mode == SaveMode::Durable ? MOVEFILE_WRITE_THROUGH : 0;
+    if (!MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | through)) return lastError();
     CloseHandle(held_);
     held_ = nullptr;
     return kFileOk;
@@ -228,7 +235,7 @@ void WindowsSettingsFile::removeTemporary() {
     held_ = nullptr;
 }
 
-FileError WindowsSettingsFile::rewriteInPlace(std::string_view text) {
+FileError WindowsSettingsFile::rewriteInPlace(std::string_view text, SaveMode mode) {
     // Alone, so that no one reads the file between the write and the cut.
     File file(CreateFileW(path_.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -242,7 +249,7 @@ FileError WindowsSettingsFile::rewriteInPlace(std::string_view text) {
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(text.size());
     if (!writeAll(file.get(), bytes) || !SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) ||
-        !SetEndOfFile(file.get()) || !FlushFileBuffers(file.get()))
+        !SetEndOfFile(file.get()) || (mode == SaveMode::Durable && !FlushFileBuffers(file.get())))
         return lastError();
     return kFileOk;
 }

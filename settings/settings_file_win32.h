@@ -21,21 +21,22 @@ public:
     WindowsSettingsFile& operator=(const WindowsSettingsFile&) = delete;
 
     SettingsText readText() override;
-    SaveResult writeText(std::string_view text) override;
+    SaveResult writeText(std::string_view text, SaveMode mode = SaveMode::Durable) override;
     void removeLeftovers() override;
     bool exists() override;
     bool refusesWriting() override;
     void makeFolder() override;
+    bool setAside(std::wstring_view suffix) override;
 
 private:
     bool isReadOnly() override;
     FileError makeTemporary() override;
     FileError clearTemporary() override;
     bool temporaryPresent() override;
-    bool writeTemporary(std::string_view text) override;
-    FileError replaceWithTemporary() override;
+    bool writeTemporary(std::string_view text, SaveMode mode) override;
+    FileError replaceWithTemporary(SaveMode mode) override;
     void removeTemporary() override;
-    FileError rewriteInPlace(std::string_view text) override;
+    FileError rewriteInPlace(std::string_view text, SaveMode mode) override;
     FileError openInPlace() override;
     void pause(int milliseconds) override;
 
@@ -52,7 +53,7 @@ private:
 class ProgramFile {
 public:
     explicit ProgramFile(std::wstring_view name);
-    SettingsFile& file() { return placed_; }
+    PlacedFile& file() { return placed_; }
 
 private:
     FilePaths paths_;

@@ -35,7 +35,7 @@ public:
     virtual ~SettingsFile() = default;
     virtual SettingsText readText() = 0;
     // Replaces the file's text; a failure leaves the old file as it was.
-    virtual SaveResult writeText(std::string_view text) = 0;
+    virtual SaveResult writeText(std::string_view text, SaveMode mode = SaveMode::Durable) = 0;
     // Nothing to write: clears what a killed earlier write left beside the file.
     virtual void removeLeftovers() = 0;
 };

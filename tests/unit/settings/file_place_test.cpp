@@ -22,7 +22,7 @@ public:
         note("read");
         return present ? SettingsText{SettingsText::State::Present, text} : SettingsText{};
     }
-    SaveResult writeText(std::string_view t) override {
+    SaveResult writeText(std::string_view t, SaveMode = SaveMode::Durable) override {
         note("write");
         if (result == SaveResult::Saved) {
             text = t;
@@ -37,6 +37,10 @@ public:
         return refuses;
     }
     void makeFolder() override { note("make folder"); }
+    bool setAside(std::wstring_view) override {
+        note("set aside");
+        return true;
+    }
 
 private:
     void note(const char* what) { log_.push_back(name_ + " " + what); }

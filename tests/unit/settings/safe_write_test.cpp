@@ -31,13 +31,13 @@ public:
     FileError makeTemporary() override { return next("make", make); }
     FileError clearTemporary() override { return next("clear", clear); }
     bool temporaryPresent() override { return temporaryThere; }
-    bool writeTemporary(std::string_view) override {
-        calls.push_back("write");
+    bool writeTemporary(std::string_view, SaveMode mode) override {
+        calls.push_back(mode == SaveMode::Quick ? "write quick" : "write");
         return writes;
     }
-    FileError replaceWithTemporary() override { return next("replace", replace); }
+    FileError replaceWithTemporary(SaveMode) override { return next("replace", replace); }
     void removeTemporary() override { calls.push_back("remove"); }
-    FileError rewriteInPlace(std::string_view) override { return next("in place", inPlace); }
+    FileError rewriteInPlace(std::string_view, SaveMode) override { return next("in place", inPlace); }
     FileError openInPlace() override { return next("open in place", openedInPlace); }
     void pause(int ms) override { calls.push_back("pause " + std::to_string(ms)); }
 
@@ -191,6 +191,26 @@ TEST_CASE("replacing a file another program holds for a moment") {
         CHECK(replaceFileText(f, "x") == kSaved);
         CHECK(f.calls == Calls{"make", "pause 50", "make", "write", "replace"});
     }
+}
+
+TEST_CASE("a quick save: not flushed, and never waits for a held file; the caller tries again later") {
+    FakeFile f;
+    CHECK(replaceFileText(f, "x", SaveMode::Quick) == kSaved);
+    CHECK(f.calls == Calls{"make", "write quick", "replace"});
+    FakeFile held;
+    held.replace = {kErrorSharingViolation, kFileOk};
+    CHECK(replaceFileText(held, "x", SaveMode::Quick) == kNotSaved);
+    CHECK(held.calls == Calls{"make", "write quick", "replace", "remove"});
+    FakeFile busy;
+    busy.make = {kErrorFileExists};
+    busy.clear = {kErrorSharingViolation};
+    CHECK(replaceFileText(busy, "x", SaveMode::Quick) == kNotSaved);
+    CHECK(busy.calls == Calls{"make", "clear"});
+    FakeFile denied;
+    denied.make = {kErrorAccessDenied};
+    denied.inPlace = {kErrorSharingViolation, kFileOk};
+    CHECK(replaceFileText(denied, "x", SaveMode::Quick) == kNotSaved);
+    CHECK(denied.calls == Calls{"make", "in place"});
 }
 
 TEST_CASE("whether a save would be refused, found by trying without writing") {

@@ -24,7 +24,7 @@ public:
     std::vector<string> writes;
     int leftoversRemoved = 0;
     SettingsText readText() override { return text; }
-    SaveResult writeText(std::string_view t) override {
+    SaveResult writeText(std::string_view t, SaveMode = SaveMode::Durable) override {
         writes.emplace_back(t);
         text = {SettingsText::State::Present, string(t)};
         return SaveResult::Saved;
