@@ -9,12 +9,15 @@
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
 #include "media/worker_threads_win32.h"
+#include "practice/practice_sound_win32.h"
+#include "practice/practice_window_win32.h"
 #include "settings/context_menu.h"
 #include "settings/context_menu_win32.h"
 #include "settings/settings_file_win32.h"
 #include "settings/settings_store.h"
 #include "shell/autostart_win32.h"
 #include "shell/com_apartment_win32.h"
+#include "shell/input_method_win32.h"
 #include "shell/system_library_win32.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
@@ -30,6 +33,22 @@
 
 namespace pelomar {
 namespace {
+
+// The sounds the chart starts (hovers, clicks, group readings): each one
+// also ends what the practice plays after a wrong answer.
+class ChartSound final : public SoundActions {
+public:
+    ChartSound(SoundPlayer& player, PracticeWindow& practice) : player_(player), practice_(practice) {}
+    void stopAllSounds() override { player_.stopAllSounds(); }
+    bool playSymbol(int n) override {
+        practice_.chartSoundStarted();
+        return player_.playSymbol(n);
+    }
+
+private:
+    SoundPlayer& player_;
+    PracticeWindow& practice_;
+};
 
 class Program final : public MainWindowHandler, public TrayMouseHandler {
 public:
@@ -64,6 +83,7 @@ private:
 
     // Menu actions.
     void showContextMenu();
+    void openPractice();
     void showHelpText();
     void openHelpWindow();
     void exitProgram();
@@ -86,9 +106,12 @@ private:
     SystemClock soundClock_;
     Win32WorkerThreads soundThreads_;
     SoundPlayer sound_{waveOut_, soundClock_, soundThreads_};
+    ChartSound chartSound_{sound_, practice_};
     MessagePump pump_{mainWindow_};
-    GroupReader reader_{chart_, mainWindow_.panel(), pump_, sound_, pump_};
-    PointerTracker tracker_{{chart_, mainWindow_.panel(), mainWindow_.panel(), pump_, sound_, card_, reader_, pump_}};
+    GroupReader reader_{chart_, mainWindow_.panel(), pump_, chartSound_, pump_};
+    PointerTracker tracker_{{chart_, mainWindow_.panel(), mainWindow_.panel(), pump_, chartSound_, card_, reader_, pump_}};
+    PracticeSoundOutput practiceSound_{sound_, reader_};
+    PracticeWindow practice_{practiceSound_};
 };
 
 Program* gProgram = nullptr;
@@ -144,6 +167,9 @@ void Program::onCommand(int command) {
     case MenuAction::ToggleOption:
         toggleOption(item.option);
         break;
+    case MenuAction::Practice:
+        openPractice();
+        break;
     case MenuAction::Help:
         showHelpText();
         break;
@@ -176,6 +202,11 @@ void Program::onMenuKey() {
 bool Program::preTranslate(MSG& msg) {
     const HWND main = mainWindow_.hwnd();
     if (!main) return false;
+    // After a hover the card has the focus: the practice's keys pressed
+    // there are the practice's (Esc stays the card's).
+    if (msg.message == WM_KEYDOWN && msg.hwnd == card_.hwnd() && practice_.exists() &&
+        practice_.forwardKey(static_cast<unsigned>(msg.wParam), (msg.lParam & (1 << 30)) != 0))
+        return true;
     const bool forMain = msg.hwnd == main || IsChild(main, msg.hwnd);
     if (!escapeClosesMainWindow(escCloses_, msg.message, static_cast<unsigned>(msg.wParam), currentKeyState(),
                                 forMain))
@@ -228,6 +259,12 @@ void Program::applyAutostart() {
 
 void Program::showContextMenu() { pelomar::showContextMenu(mainWindow_.hwnd(), menu_); }
 
+void Program::openPractice() {
+    // The card passes the practice's keys on; no input method may take them first.
+    switchOffInputMethod(card_.hwnd());
+    practice_.open(instance_, mainWindow_.hwnd());
+}
+
 void Program::showHelpText() { pelomar::showHelpText(); }
 
 void Program::openHelpWindow() { helpWindow_.open(instance_, mainWindow_.hwnd()); }
@@ -263,6 +300,7 @@ void Program::onTrayMouse(unsigned mouseMessage) {
 // windows and the tray icon with it); last, stops every sound, waits a short
 // while for the sound workers and ends the process.
 void Program::endProgram(int code) {
+    practice_.close();  // not owned by the main window; it saves as it closes
     mainWindow_.destroy();
     endProcess(sound_, code);
 }

@@ -5,7 +5,10 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # on first use (media/winmm_win32.cpp), since a winmm.dll beside the program
 # would be loaded in its place; OLE32, which brings COM's run-time with it,
 # is loaded once the window is up (shell/com_apartment_win32.cpp), since
-# nothing before needs it. The check below keeps both out of the imports.
+# nothing before needs it; IMM32, for switching the input method off in the
+# practice window, is loaded from the system folder when first wanted
+# (shell/input_method_win32.cpp). The check below keeps all three out of the
+# imports.
 set(PELOMAR_WIN32_LIBS user32 gdi32 advapi32 shell32)
 
 pelomar_win32_sources(PELOMAR_WIN32_SOURCES)
@@ -35,5 +38,5 @@ endforeach()
 if(PELOMAR_TESTS)
   add_test(NAME exe_imports
            COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Pelomar>
-                   "WINMM|OLE32")
+                   "WINMM|OLE32|IMM32")
 endif()

@@ -150,4 +150,6 @@ int WaveOutDevice::spareStreams() const {
     return spares_.size();
 }
 
+bool waveOutputPresent() { return winmm() && winmm()->waveOutGetNumDevs() > 0; }
+
 }  // namespace pelomar

@@ -27,6 +27,9 @@
 
 namespace pelomar {
 
+// Whether the system has a wave-output device to play on.
+bool waveOutputPresent();
+
 class WaveOutDevice final : public WaveDevice {
 public:
     static constexpr int kSparesPerFormat = 2;

@@ -8,6 +8,16 @@ namespace pelomar {
 
 bool operator==(const Hit& a, const Hit& b) { return a.target == b.target && a.index == b.index; }
 
+PracticeKey practiceKeyFor(unsigned vk) {
+    const auto answer = [](unsigned i) { return static_cast<PracticeKey>(static_cast<unsigned>(PracticeKey::Answer1) + i); };
+    if (vk >= '1' && vk <= '4') return answer(vk - '1');
+    if (vk >= kKeyNumpad1 && vk < kKeyNumpad1 + 4) return answer(vk - kKeyNumpad1);
+    if (vk == kKeySpace) return PracticeKey::Replay;
+    if (vk == 'S') return PracticeKey::Slow;
+    if (vk == kKeyReturn) return PracticeKey::Enter;
+    return PracticeKey::None;
+}
+
 PracticeSession::PracticeSession(const WordBank& bank, ProgressBook& book, ProgressStore& store,
                                  PracticeSound& sound, Random& random)
     : bank_(bank), book_(book), store_(store), sound_(sound), random_(random), picker_(bank) {}

@@ -50,6 +50,13 @@ enum class QuestionState {
 
 enum class PracticeKey { None, Answer1, Answer2, Answer3, Answer4, Replay, Slow, Enter };
 
+// Virtual-key codes of the keys the practice answers to.
+inline constexpr unsigned kKeyReturn = 0x0D;    // VK_RETURN
+inline constexpr unsigned kKeySpace = 0x20;     // VK_SPACE
+inline constexpr unsigned kKeyNumpad1 = 0x61;   // VK_NUMPAD1
+// 1 to 4 on either row of digits, Space, S and Enter; None for the rest.
+PracticeKey practiceKeyFor(unsigned virtualKey);
+
 // Things of the window a click can land on.
 enum class Target { None, SetButton, Candidate, Replay, Slow, Next, Again, Progress, Back, Clear, Cell };
 struct Hit {

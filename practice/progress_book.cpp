@@ -43,19 +43,19 @@ std::optional<StoredRecord> parseRecord(std::string_view value) {
     if (!asked || (!s.empty() && s.front() != ' ')) return std::nullopt;
     r.asked = *asked;
     r.right = std::min(*right, *asked);
-    std::string_view afterCounts = s;
-    std::optional<std::uint32_t> box;
+    // The box, when the next field is a number.
+    long box = -1;
+    stored.rest = s;
     if (!s.empty()) {
         std::string_view t = s.substr(1);
-        box = takeNumber(t);
-        if (box && (t.empty() || t.front() == ' '))
-            s = t;
-        else
-            box.reset();
+        const auto number = takeNumber(t);
+        if (number && (t.empty() || t.front() == ' ')) {
+            box = static_cast<long>(*number);
+            stored.rest = t;
+        }
     }
-    stored.rest = box ? s : afterCounts;
-    const bool possible = box && *box <= static_cast<std::uint32_t>(kTopBox) && (*box == 0) == (r.asked == 0);
-    r.box = possible ? static_cast<int>(*box) : (r.asked > 0 ? 1 : 0);
+    const bool possible = box >= 0 && box <= kTopBox && (box == 0) == (r.asked == 0);
+    r.box = possible ? static_cast<int>(box) : (r.asked > 0 ? 1 : 0);
     return stored;
 }
 

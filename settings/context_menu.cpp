@@ -25,6 +25,7 @@ constexpr std::array<MenuRow, kMenuRowCount> kRows = {{
     option(Option::EscCloses),
     option(Option::StartWithSystem),
     kSeparator,
+    {MenuAction::Practice, Option::HoverSound, text::kMenuPractice},
     {MenuAction::Help, Option::HoverSound, text::kMenuHelp},
     {MenuAction::About, Option::HoverSound, text::kMenuAbout},
     kSeparator,

@@ -1,5 +1,5 @@
-// The options menu: 21 rows, the eleven options with their check marks,
-// separators, help, about, cancel and exit. The check marks are the options'
+// The options menu: 22 rows, the eleven options with their check marks,
+// separators, the listening practice, help, about, cancel and exit. The check marks are the options'
 // live values; nothing else holds them while the program runs.
 #pragma once
 
@@ -13,6 +13,7 @@ namespace pelomar {
 enum class MenuAction {
     Separator,
     ToggleOption,  // the eleven option rows
+    Practice,      // opens the listening practice
     Help,
     About,
     Cancel,  // only closes the menu
@@ -25,20 +26,20 @@ struct MenuRow {
     std::string_view caption;  // of the other rows, GBK; option rows take theirs from the option table
 };
 
-inline constexpr int kMenuRowCount = 21;
+inline constexpr int kMenuRowCount = 22;
 
 const std::array<MenuRow, kMenuRowCount>& menuRows();
 
 // What the row shows: its option's caption, its own, or "-" for a separator.
 std::string_view captionOf(const MenuRow& row);
 
-// The menu row (1..21) of an option.
+// The menu row (1..22) of an option.
 int rowOfOption(Option option);
 
 // Command identifiers carried by the pop-up's items map back to rows.
 inline constexpr int kFirstMenuCommand = 1000;
 int commandForRow(int row);
-// The row (1..21) a command identifier stands for, or 0.
+// The row (1..22) a command identifier stands for, or 0.
 int rowForCommand(int command);
 
 class ContextMenu {

@@ -27,7 +27,7 @@ private:
     HMENU menu_ = nullptr;
 };
 
-// The 21 rows in order: captions converted from GBK, separators, MF_CHECKED
+// The 22 rows in order: captions converted from GBK, separators, MF_CHECKED
 // from the marks, each row's command identifier.
 PopupMenu buildPopupMenu(const ContextMenu& menu);
 

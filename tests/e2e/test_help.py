@@ -11,8 +11,8 @@ import harness  # noqa: E402
 from harness import SCREEN, SessionTestCase  # noqa: E402
 
 START_TIMEOUT = 20.0
-HELP_ITEM = 12   # 帮助, 1-based among the menu's 15 items
-ABOUT_ITEM = 13  # 关于
+HELP_ITEM = 13   # 帮助, 1-based among the menu's 16 items
+ABOUT_ITEM = 14  # 关于
 HELP_BOX = "^信息：$"
 ABOUT = "^关于 Pelomar\\(Vok\\)$"
 ABOUT_SIZE = (356, 395)

@@ -11,8 +11,8 @@ from harness import SessionTestCase  # noqa: E402
 
 START_TIMEOUT = 20.0
 OPTION_ITEMS = 11
-CANCEL_ITEM = 14  # 取消菜单, 1-based among the 15 items
-EXIT_ITEM = 15    # 退出
+CANCEL_ITEM = 15  # 取消菜单, 1-based among the 16 items
+EXIT_ITEM = 16    # 退出
 
 
 class MenuTest(SessionTestCase):
@@ -72,7 +72,7 @@ class MenuTest(SessionTestCase):
                 self.assertEqual(box[:2], (cx + dx + 3, cy + dy + 3))
                 os.makedirs(harness.ARTIFACTS, exist_ok=True)
                 shot.save(os.path.join(harness.ARTIFACTS, "menu-at-%d-%d.png" % (dx, dy)))
-                # The menu is taller than wide and holds 21 rows.
+                # The menu is taller than wide and holds 22 rows.
                 self.assertGreater(box[3] - box[1], 200)
                 # A click outside closes it; the chart under it is as it was.
                 self.session.click(cx + 500, cy + 20)
@@ -85,15 +85,15 @@ class MenuTest(SessionTestCase):
         cx, cy = self.session.client_origin(window)
         x, y = cx + 100, cy + 60
         box, marks, bands = self.marks(x, y)
-        self.assertEqual(marks, [True] * OPTION_ITEMS + [False] * 4, "design-time marks")
+        self.assertEqual(marks, [True] * OPTION_ITEMS + [False] * 5, "design-time marks")
         # Row 1 (移过时发音), chosen with the mouse, loses its mark; nothing else changes.
         self.choose(box, bands[0])
         box, marks, bands = self.marks(x, y)
-        self.assertEqual(marks, [False] + [True] * (OPTION_ITEMS - 1) + [False] * 4)
+        self.assertEqual(marks, [False] + [True] * (OPTION_ITEMS - 1) + [False] * 5)
         # The " Ctrl键时忽略" under 点击时弹出 (row 11, the eighth item) flips only itself.
         self.choose(box, bands[7])
         box, marks, bands = self.marks(x, y)
-        expected = [False] + [True] * 6 + [False] + [True] * 3 + [False] * 4
+        expected = [False] + [True] * 6 + [False] + [True] * 3 + [False] * 5
         self.assertEqual(marks, expected)
         # 取消菜单 only closes the menu.
         self.choose(box, bands[CANCEL_ITEM - 1])
@@ -102,7 +102,7 @@ class MenuTest(SessionTestCase):
         # Choosing row 1 again brings its mark back.
         self.choose(box, bands[0])
         box, marks, bands = self.marks(x, y)
-        self.assertEqual(marks, [True] * 7 + [False] + [True] * 3 + [False] * 4)
+        self.assertEqual(marks, [True] * 7 + [False] + [True] * 3 + [False] * 5)
         self.session.key("Escape")
         time.sleep(0.5)
         self.assertTrue(program.running())

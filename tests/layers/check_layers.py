@@ -6,7 +6,8 @@
 - portable files (not named *_win32.*) include neither <windows.h> nor any
   other Windows header, nor a *_win32.h header, so they build and are tested
   on any machine;
-- app/, the composition, is included by no other folder.
+- app/, the composition, is included by no other folder;
+- a folder listed in MAY_USE includes no folder beyond those listed for it.
 
 Usage: tests/layers/check_layers.py [SOURCE_DIR]
 """
@@ -14,7 +15,10 @@ import os
 import re
 import sys
 
-FOLDERS = ["app", "chart", "media", "settings", "shell", "text", "ui"]
+FOLDERS = ["app", "chart", "media", "practice", "settings", "shell", "text", "ui"]
+# The listening practice is one unit on top of the others: it may use what
+# it draws, plays, reads and saves with, and nothing uses it but app/.
+MAY_USE = {"practice": {"chart", "media", "settings", "shell", "text", "ui"}}
 WINDOWS_HEADERS = re.compile(r"^(windows|windowsx|mmsystem|shellapi|objbase|wincodec|winreg|winuser|commctrl)\.h$",
                              re.IGNORECASE)
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
@@ -74,6 +78,11 @@ def main(root):
                 problems.append('%s/%s: a portable file includes "%s"' % (folder, name, header))
             if target in FOLDERS and target != folder:
                 graph.setdefault(folder, set()).add(target)
+                if folder in MAY_USE and target not in MAY_USE[folder] and target != "app":
+                    problems.append('%s/%s: includes "%s", which %s/ may not use' % (folder, name, header, folder))
+                if target == "practice" and folder != "app":
+                    problems.append('%s/%s: only the program entry may use practice/, but it includes "%s"'
+                                    % (folder, name, header))
                 if target == "app":
                     problems.append('%s/%s: only the program entry may use app/, but it includes "%s"'
                                     % (folder, name, header))

@@ -28,6 +28,7 @@ const wchar_t* const kCaptions[kMenuRowCount] = {
     L"Esc\u952E\u9000\u51FA",           // Esc键退出
     L"\u968F\u7CFB\u7EDF\u542F\u52A8",  // 随系统启动
     nullptr,
+    L"\u542C\u97F3\u7EC3\u4E60",        // 听音练习
     L"\u5E2E\u52A9",                    // 帮助
     L"\u5173\u4E8E",                    // 关于
     nullptr,
@@ -60,7 +61,7 @@ Item readItem(HMENU menu, int position) {
 
 }  // namespace
 
-TEST_CASE("the pop-up menu: 21 items with captions, separators, marks and commands") {
+TEST_CASE("the pop-up menu: 22 items with captions, separators, marks and commands") {
     ContextMenu marks;
     marks.setOption(Option::HoverSoundCtrlQuiet, false);  // the " Ctrl键时忽略" under 移过时发音
     marks.setOption(Option::StartWithSystem, false);

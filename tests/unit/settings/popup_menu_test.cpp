@@ -14,7 +14,7 @@ namespace {
 const char* const kCaptions[kMenuRowCount] = {
     "移过时发音", " Ctrl键时忽略", "-", "移过时弹出", " Ctrl键时忽略", "-", "点击时发音",
     " Ctrl键时忽略", "-", "点击时弹出", " Ctrl键时忽略", "-", "保持前端", "Esc键退出",
-    "随系统启动", "-", "帮助", "关于", "-", "取消菜单", "退出",
+    "随系统启动", "-", "听音练习", "帮助", "关于", "-", "取消菜单", "退出",
 };
 
 std::vector<bool> checkedRows(const ContextMenu& menu) {
@@ -25,7 +25,7 @@ std::vector<bool> checkedRows(const ContextMenu& menu) {
 
 }  // namespace
 
-TEST_CASE("the pop-up shows the 21 rows in order, each with a command that leads back to it") {
+TEST_CASE("the pop-up shows the 22 rows in order, each with a command that leads back to it") {
     const auto items = popupItems(ContextMenu{});
     std::set<int> commands;
     for (int row = 1; row <= kMenuRowCount; ++row) {
