@@ -125,8 +125,10 @@ private:
             button(againBox(), text::wide::kPracticeRetry, Target::Again);
             break;
         }
-        status(s_.inMemoryOnly() ? std::wstring(text::wide::kPracticeMemoryOnly)
-                                 : std::wstring(text::wide::kPracticeKeysHint));
+        const bool answered = s_.state() == QuestionState::Right || s_.state() == QuestionState::Wrong;
+        status(std::wstring(s_.inMemoryOnly() ? text::wide::kPracticeMemoryOnly
+                            : answered        ? text::wide::kPracticeKeysHintAnswered
+                                              : text::wide::kPracticeKeysHint));
         button(progressBox(), text::wide::kPracticeProgress, Target::Progress);
     }
 
@@ -369,11 +371,9 @@ Placement placeBeside(const Box& main, int width, int height, const Box& work) {
     if (main.left - width >= work.left && height <= work.height()) return {main.left - width, top};
     if (main.bottom + height <= work.bottom && width <= work.width()) return {left, main.bottom};
     if (main.top - height >= work.top && width <= work.width()) return {left, main.top - height};
-    // Nowhere clear of the chart: on the side with the most room, inside the work area.
-    const int roomRight = work.right - main.right;
-    const int roomLeft = main.left - work.left;
-    const int x = roomRight >= roomLeft ? work.right - width : work.left;
-    return {clampTo(x, work.left, work.right - width), top};
+    // Nowhere clear of the chart: at the left of the work area, over the
+    // chart's left part, which holds the group captions rather than symbols.
+    return {work.left, top};
 }
 
 }  // namespace pelomar

@@ -92,8 +92,8 @@ std::wstring fillIn(std::wstring_view pattern, std::initializer_list<std::wstrin
 
 // Where the window goes, its outer size given: beside the main window's
 // rectangle, right of it, else left, else below, else above, wherever it
-// fits in the work area without covering the chart; where none fits, the
-// side with the most room, kept inside the work area.
+// fits in the work area without covering the chart; where none fits, at the
+// left edge of the work area, over the chart's captions.
 struct Placement {
     int left;
     int top;
