@@ -61,6 +61,17 @@ PracticeWindow::PracticeWindow(PracticeSound& sound) : sound_(sound) {}
 PracticeWindow::~PracticeWindow() {
     close();
     releaseFonts();
+    releaseBackBuffer();
+}
+
+void PracticeWindow::releaseBackBuffer() {
+    if (back_) {
+        SelectObject(back_, backOld_);
+        DeleteDC(back_);
+    }
+    if (backBitmap_) DeleteObject(backBitmap_);
+    back_ = nullptr;
+    backBitmap_ = nullptr;
 }
 
 const PracticeSession* PracticeWindow::session() const { return practice_ ? &practice_->session : nullptr; }
@@ -104,12 +115,13 @@ void PracticeWindow::open(HINSTANCE instance, HWND mainWindow) {
         practice_.reset();
         return;
     }
+    // The first question before the first paint: the window shows it, and
+    // its word plays, as soon as it is there.
+    practice_->session.open(now());
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
-    UpdateWindow(hwnd_);
-    // The first word as soon as the window is there.
-    practice_->session.open(now());
     refresh();
+    UpdateWindow(hwnd_);
 }
 
 void PracticeWindow::close() {
@@ -157,6 +169,18 @@ HFONT PracticeWindow::font(TextSize size) const {
 void PracticeWindow::onCreate() {
     switchOffInputMethod(hwnd_);
     if (!normal_) createFonts();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kPracticeClientWidth;
+    info.bmiHeader.biHeight = -kPracticeClientHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    back_ = CreateCompatibleDC(nullptr);
+    backBitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    backOld_ = SelectObject(back_, backBitmap_);
+    SetBkMode(back_, TRANSPARENT);
     if (!cells_[0].empty()) return;
     const AssetView chart = chartPicture();
     const std::optional<GifPicture> picture = decodeGif(chart.data, chart.size);
@@ -187,17 +211,10 @@ void PracticeWindow::refresh() {
 void PracticeWindow::onPaint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
-    if (practice_) {
+    if (practice_ && back_) {
         // Drawn off the screen first: no flicker between the layers.
-        HDC back = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, kPracticeClientWidth, kPracticeClientHeight);
-        const HGDIOBJ old = SelectObject(back, bitmap);
-        SetBkMode(back, TRANSPARENT);
-        for (const DrawItem& item : practiceScene(practice_->session)) draw(back, item);
-        BitBlt(dc, 0, 0, kPracticeClientWidth, kPracticeClientHeight, back, 0, 0, SRCCOPY);
-        SelectObject(back, old);
-        DeleteObject(bitmap);
-        DeleteDC(back);
+        for (const DrawItem& item : practiceScene(practice_->session)) draw(back_, item);
+        BitBlt(dc, 0, 0, kPracticeClientWidth, kPracticeClientHeight, back_, 0, 0, SRCCOPY);
     }
     EndPaint(hwnd_, &ps);
 }
@@ -393,6 +410,7 @@ LRESULT PracticeWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY:
         hwnd_ = nullptr;
         practice_.reset();
+        releaseBackBuffer();
         break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -69,6 +69,7 @@ private:
     HFONT font(TextSize size) const;
     void createFonts();
     void releaseFonts();
+    void releaseBackBuffer();
 
     struct Practice;  // the session and what it works on, while the window is open
 
@@ -78,6 +79,9 @@ private:
     HFONT normal_ = nullptr;
     HFONT heading_ = nullptr;
     HFONT word_ = nullptr;
+    HDC back_ = nullptr;  // the client area drawn off the screen, kept while the window is open
+    HBITMAP backBitmap_ = nullptr;
+    HGDIOBJ backOld_ = nullptr;
     bool tracking_ = false;  // asked for WM_MOUSELEAVE
     std::array<std::vector<std::uint32_t>, kSymbolCount> cells_;  // the chart's cells, 0x00RRGGBB, top down
 };

@@ -14,7 +14,8 @@ MACHINES = {"win64": 0x8664, "win32": 0x14C}
 # Words the note must carry: what to untick, the settings file, the folder to delete; to unzip before
 # running; the way past the warning for an unsigned program; the settings' second place.
 NOTE_MUST_SAY = ["随系统启动", "Pelomar.ini", "不用安装", "删除", "通知区域", "解压", "压缩包里",
-                 "“Windows 已保护你的电脑”", "“更多信息”", "“仍要运行”", "%LOCALAPPDATA%\\Pelomar"]
+                 "“Windows 已保护你的电脑”", "“更多信息”", "“仍要运行”", "%LOCALAPPDATA%\\Pelomar",
+                 "听音练习", "Pelomar-practice.ini"]
 MANIFEST_MUST_SAY = [b'level="asInvoker"', b"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
                      b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", b"Microsoft.Windows.Common-Controls",
                      b">false</dpiAware>", b">true</gdiScaling>"]
