@@ -23,7 +23,7 @@ TEST_CASE("the settings file: its section, the eleven keys in order, true and fa
     CHECK(text::kValueFalse == "\xBC\xD9");  // 假
 }
 
-TEST_CASE("the menu's 21 captions") {
+TEST_CASE("the menu's 22 captions") {
     const char* const ctrl = " Ctrl\xBC\xFC\xCA\xB1\xBA\xF6\xC2\xD4";  // " Ctrl键时忽略"
     const char* const captions[kMenuRowCount] = {
         "\xD2\xC6\xB9\xFD\xCA\xB1\xB7\xA2\xD2\xF4", ctrl, "-",  // 移过时发音
@@ -33,6 +33,7 @@ TEST_CASE("the menu's 21 captions") {
         "\xB1\xA3\xB3\xD6\xC7\xB0\xB6\xCB",                     // 保持前端
         "Esc\xBC\xFC\xCD\xCB\xB3\xF6",                          // Esc键退出
         "\xCB\xE6\xCF\xB5\xCD\xB3\xC6\xF4\xB6\xAF", "-",        // 随系统启动
+        "\xCC\xFD\xD2\xF4\xC1\xB7\xCF\xB0",                     // 听音练习
         "\xB0\xEF\xD6\xFA",                                     // 帮助
         "\xB9\xD8\xD3\xDA", "-",                                // 关于
         "\xC8\xA1\xCF\xFB\xB2\xCB\xB5\xA5",                     // 取消菜单
