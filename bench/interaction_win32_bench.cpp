@@ -34,6 +34,7 @@
 #include <mutex>
 #include <vector>
 
+#include "bench/bench_support_win32.h"
 #include "media/assets.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
@@ -48,40 +49,9 @@
 #include "ui/pointer_tracker.h"
 
 using namespace pelomar;
+using namespace bench;
 
 namespace {
-
-double gTicksPerMs = 1.0;
-
-long long now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-double ms(long long ticks) { return static_cast<double>(ticks) / gTicksPerMs; }
-
-// The real waveOut device, noting when each stream queues its first block.
-std::atomic<long long> gFirstBlockQueued{0};
-
-class TimedStream final : public WaveStream {
-public:
-    explicit TimedStream(std::unique_ptr<WaveStream> inner) : inner_(std::move(inner)) {}
-    bool queueBlock(int index, const unsigned char* bytes, std::size_t size) override {
-        const bool queued = inner_->queueBlock(index, bytes, size);
-        if (!first_) {
-            first_ = true;
-            gFirstBlockQueued.store(now());
-        }
-        return queued;
-    }
-    void releaseBlock(int index) override { inner_->releaseBlock(index); }
-    void breakOff() override { inner_->breakOff(); }
-
-private:
-    std::unique_ptr<WaveStream> inner_;
-    bool first_ = false;
-};
 
 std::mutex opensMutex;
 std::vector<double> gOpens;  // how long each stream took to open, on the workers
@@ -186,19 +156,6 @@ void drain() {
     }
 }
 
-struct Summary {
-    double median, p90, worst;
-};
-
-Summary summarise(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v[v.size() / 2], v[v.size() * 9 / 10], v.back()};
-}
-
-void print(const char* what, const Summary& s) {
-    std::printf("%-44s median %7.3f ms   p90 %7.3f ms   worst %7.3f ms\n", what, s.median, s.p90, s.worst);
-}
-
 struct HoverTimes {
     std::vector<double> handler;  // the event reached the panel .. the handler returned
     std::vector<double> card;     // .. the card was shown and painted
@@ -243,37 +200,7 @@ HoverTimes hovers(Bench& bench, int count, bool sound, bool card) {
 
 // --- responsiveness during a reading ---------------------------------------
 
-constexpr int kStamps = 1 << 14;
-long long gPosted[kStamps];
-std::vector<double> gDelays;
-std::atomic<bool> gStamping{false};
-
-LRESULT CALLBACK stampProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_APP) {
-        gDelays.push_back(ms(now() - gPosted[wParam % kStamps]));
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-DWORD WINAPI stamper(void* target) {
-    const HWND hwnd = static_cast<HWND>(target);
-    for (WPARAM n = 0; gStamping.load(); ++n) {
-        gPosted[n % kStamps] = now();
-        PostMessageW(hwnd, WM_APP, n, 0);
-        Sleep(2);
-    }
-    return 0;
-}
-
 // --- memory under a pointer storm ------------------------------------------
-
-std::size_t committedBytes() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;  // Wine's PrivateUsage is always 0
-}
 
 double medianOf(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -310,16 +237,10 @@ std::vector<double> storm(Bench& bench, int seconds, bool sound, bool card) {
     return samples;
 }
 
-void verdict(const char* goal, bool met, const char* figure) {
-    std::printf("goal: %-62s %-8s %s\n", goal, met ? "met" : "NOT MET", figure);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    gTicksPerMs = static_cast<double>(f.QuadPart) / 1000.0;
+    startClock();
     const int count = argc > 1 ? std::max(20, std::atoi(argv[1])) : 300;
     const int stormSeconds = argc > 2 ? std::max(20, std::atoi(argv[2])) : 120;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support_win32.h"
 #include "media/sound_player.h"
 #include "media/wave_out_win32.h"
 #include "media/worker_threads_win32.h"
@@ -38,40 +39,9 @@
 #include "ui/message_pump_win32.h"
 
 using namespace pelomar;
+using namespace bench;
 
 namespace {
-
-double gTicksPerMs = 1.0;
-
-long long now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-double ms(long long ticks) { return static_cast<double>(ticks) / gTicksPerMs; }
-
-// The real waveOut device, noting when a stream queues its first block.
-std::atomic<long long> gFirstBlockQueued{0};
-
-class TimedStream final : public WaveStream {
-public:
-    explicit TimedStream(std::unique_ptr<WaveStream> inner) : inner_(std::move(inner)) {}
-    bool queueBlock(int index, const unsigned char* bytes, std::size_t size) override {
-        const bool queued = inner_->queueBlock(index, bytes, size);
-        if (!first_) {
-            first_ = true;
-            gFirstBlockQueued.store(now());
-        }
-        return queued;
-    }
-    void releaseBlock(int index) override { inner_->releaseBlock(index); }
-    void breakOff() override { inner_->breakOff(); }
-
-private:
-    std::unique_ptr<WaveStream> inner_;
-    bool first_ = false;
-};
 
 class TimedDevice final : public WaveDevice {
 public:
@@ -168,59 +138,10 @@ void drain() {
     }
 }
 
-struct Summary {
-    double median, p90, worst;
-};
-
-Summary summarise(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    if (v.empty()) return {0, 0, 0};
-    return {v[v.size() / 2], v[v.size() * 9 / 10], v.back()};
-}
-
-void print(const char* what, const Summary& s) {
-    std::printf("%-44s median %7.3f ms   p90 %7.3f ms   worst %7.3f ms\n", what, s.median, s.p90, s.worst);
-}
-
-void verdict(const char* goal, bool met, const std::string& figure) {
-    std::printf("goal: %-62s %-8s %s\n", goal, met ? "met" : "NOT MET", figure.c_str());
-}
-
 std::string figure(const char* format, double value) {
     char text[128];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-// --- responsiveness -----------------------------------------------------------
-constexpr int kStamps = 1 << 14;
-long long gPosted[kStamps];
-std::vector<double> gDelays;
-std::atomic<bool> gStamping{false};
-
-LRESULT CALLBACK stampProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_APP) {
-        gDelays.push_back(ms(now() - gPosted[wParam % kStamps]));
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-DWORD WINAPI stamper(void* target) {
-    const HWND hwnd = static_cast<HWND>(target);
-    for (WPARAM n = 0; gStamping.load(); ++n) {
-        gPosted[n % kStamps] = now();
-        PostMessageW(hwnd, WM_APP, n, 0);
-        Sleep(2);
-    }
-    return 0;
-}
-
-std::size_t committedBytes() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;  // Wine's PrivateUsage is always 0
 }
 
 // One answer as a learner gives it: a digit, a moment, then Enter to go on
@@ -245,9 +166,7 @@ std::wstring progressFile() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    gTicksPerMs = static_cast<double>(f.QuadPart) / 1000.0;
+    startClock();
     const int answers = argc > 1 ? std::max(200, std::atoi(argv[1])) : 1000;
     DeleteFileW(progressFile().c_str());
     std::printf("wave-output devices: %u\n", waveOutGetNumDevs());
