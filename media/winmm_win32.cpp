@@ -21,7 +21,15 @@ const Winmm* load() {
         findFunction(module, "waveOutReset", f.waveOutReset) &&
         findFunction(module, "waveOutClose", f.waveOutClose) &&
         findFunction(module, "timeBeginPeriod", f.timeBeginPeriod) &&
-        findFunction(module, "timeEndPeriod", f.timeEndPeriod);
+        findFunction(module, "timeEndPeriod", f.timeEndPeriod) &&
+        findFunction(module, "waveInGetNumDevs", f.waveInGetNumDevs) &&
+        findFunction(module, "waveInOpen", f.waveInOpen) &&
+        findFunction(module, "waveInPrepareHeader", f.waveInPrepareHeader) &&
+        findFunction(module, "waveInAddBuffer", f.waveInAddBuffer) &&
+        findFunction(module, "waveInUnprepareHeader", f.waveInUnprepareHeader) &&
+        findFunction(module, "waveInStart", f.waveInStart) &&
+        findFunction(module, "waveInReset", f.waveInReset) &&
+        findFunction(module, "waveInClose", f.waveInClose);
     return all ? &functions : nullptr;
 }
 

@@ -22,6 +22,15 @@ struct Winmm {
     decltype(&::waveOutClose) waveOutClose;
     decltype(&::timeBeginPeriod) timeBeginPeriod;
     decltype(&::timeEndPeriod) timeEndPeriod;
+    // The microphone.
+    decltype(&::waveInGetNumDevs) waveInGetNumDevs;
+    decltype(&::waveInOpen) waveInOpen;
+    decltype(&::waveInPrepareHeader) waveInPrepareHeader;
+    decltype(&::waveInAddBuffer) waveInAddBuffer;
+    decltype(&::waveInUnprepareHeader) waveInUnprepareHeader;
+    decltype(&::waveInStart) waveInStart;
+    decltype(&::waveInReset) waveInReset;
+    decltype(&::waveInClose) waveInClose;
 };
 
 // The functions, or null when WINMM or one of them cannot be had; then the
