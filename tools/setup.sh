@@ -7,7 +7,8 @@ set -eu
 
 run_packages="cmake ninja-build python3 g++-mingw-w64-x86-64 doctest-dev wine64 locales fonts-noto-cjk fonts-wine"
 test_packages="$run_packages clang libclang-rt-14-dev g++-mingw-w64-i686 xvfb xdotool
-  x11-utils imagemagick python3-pil python3-xlib fonts-dejavu-core espeak-ng sox"
+  x11-utils imagemagick python3-pil python3-xlib fonts-dejavu-core espeak-ng sox
+  pulseaudio pulseaudio-utils"
 
 if [ "${1:-}" = run ]; then packages=$run_packages; else packages=$test_packages; fi
 

@@ -96,10 +96,16 @@ class Program:
 
 
 class Session:
-    def __init__(self, name, lang=None):
+    def __init__(self, name, lang=None, prefix_name="wineprefix", audio=None):
+        """audio names Wine's sound driver for a prefix of its own (prefix_name);
+        the shared prefix keeps ALSA's null device. extra_env goes to every
+        Wine process of the session."""
         self.name = name
         self.lang = lang or os.environ.get("LANG", "zh_CN.UTF-8")
-        self.prefix = os.environ.get("PELOMAR_E2E_WINEPREFIX", os.path.join(WORK_DIR, "wineprefix"))
+        self.prefix = os.environ.get("PELOMAR_E2E_WINEPREFIX", os.path.join(WORK_DIR, prefix_name)) \
+            if prefix_name == "wineprefix" else os.path.join(WORK_DIR, prefix_name)
+        self.audio = audio
+        self.extra_env = {}
         self.home = os.path.join(WORK_DIR, "home")
         self.xvfb = None
         self.display = None
@@ -176,17 +182,21 @@ class Session:
         })
         if self.display:
             env["DISPLAY"] = self.display
+        env.update(self.extra_env)
         return env
 
     def _prepare_prefix(self):
         marker = os.path.join(self.prefix, ".pelomar-desktop")
         if os.path.exists(marker):
             return
-        for key, value, kind, data in [
+        values = [
             (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "Default"),
             (r"HKCU\Software\Wine\Explorer\Desktops", "Default", "REG_SZ", "%dx%d" % SCREEN),
             (r"HKCU\Software\Wine\Explorer\Desktops\Default", "EnableShell", "REG_DWORD", "1"),
-        ]:
+        ]
+        if self.audio:
+            values.append((r"HKCU\Software\Wine\Drivers", "Audio", "REG_SZ", self.audio))
+        for key, value, kind, data in values:
             self.wine(["reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"])
         subprocess.run([WINESERVER, "-w"], env=self.env())
         with open(marker, "w") as f:
