@@ -7,6 +7,8 @@
 #include "app/program_end_win32.h"
 #include "chart/symbol_chart.h"
 #include "media/sound_player.h"
+#include "media/sound_recorder.h"
+#include "media/wave_in_win32.h"
 #include "media/wave_out_win32.h"
 #include "media/worker_threads_win32.h"
 #include "practice/practice_sound_win32.h"
@@ -111,7 +113,11 @@ private:
     GroupReader reader_{chart_, mainWindow_.panel(), pump_, chartSound_, pump_};
     PointerTracker tracker_{{chart_, mainWindow_.panel(), mainWindow_.panel(), pump_, chartSound_, card_, reader_, pump_}};
     PracticeSoundOutput practiceSound_{sound_, reader_};
-    PracticeWindow practice_{practiceSound_};
+    // The microphone, opened only for a take the learner asks for; its
+    // worker is one of the sound workers.
+    WaveInDevice waveIn_;
+    SoundRecorder recorder_{waveIn_, soundClock_, soundThreads_};
+    PracticeWindow practice_{practiceSound_, recorder_};
 };
 
 Program* gProgram = nullptr;
@@ -302,7 +308,7 @@ void Program::onTrayMouse(unsigned mouseMessage) {
 void Program::endProgram(int code) {
     practice_.close();  // not owned by the main window; it saves as it closes
     mainWindow_.destroy();
-    endProcess(sound_, code);
+    endProcess(sound_, recorder_, code);
 }
 
 }  // namespace

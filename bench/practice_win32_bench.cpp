@@ -29,6 +29,8 @@
 
 #include "bench/bench_support_win32.h"
 #include "media/sound_player.h"
+#include "media/sound_recorder.h"
+#include "media/wave_in_win32.h"
 #include "media/wave_out_win32.h"
 #include "media/worker_threads_win32.h"
 #include "practice/practice_sound_win32.h"
@@ -83,6 +85,9 @@ public:
         gSymbols.push_back(ms(now() - t));
         return length;
     }
+    int playSamples(std::span<const std::int16_t> samples, int rate) override {
+        return inner_.playSamples(samples, rate);
+    }
 
 private:
     PracticeSound& inner_;
@@ -117,7 +122,9 @@ private:
     GroupReader reader_{chart_, main_.panel(), pump_, sound_, pump_};
     PracticeSoundOutput practiceSound_{sound_, reader_};
     TimedPracticeSound timedSound_{practiceSound_};
-    PracticeWindow practice_{timedSound_};
+    WaveInDevice waveIn_;
+    SoundRecorder recorder_{waveIn_, clock_, threads_};
+    PracticeWindow practice_{timedSound_, recorder_};
 };
 
 // The longest dispatch of each message, to show where a long wait came from.

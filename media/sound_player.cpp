@@ -44,6 +44,19 @@ bool SoundPlayer::playWord(const CodedWord& word) {
     return start(WavChunks{kFormat, std::span(bytes, samples.size() * sizeof(std::int16_t))}, false);
 }
 
+bool SoundPlayer::playSamples(std::span<const std::int16_t> samples, int rate) {
+    if (samples.empty() || rate <= 0) return false;
+    const auto r = static_cast<std::uint32_t>(rate), bytes = r * 2;
+    const unsigned char format[16] = {1, 0, 1, 0,
+                                      static_cast<unsigned char>(r), static_cast<unsigned char>(r >> 8),
+                                      static_cast<unsigned char>(r >> 16), static_cast<unsigned char>(r >> 24),
+                                      static_cast<unsigned char>(bytes), static_cast<unsigned char>(bytes >> 8),
+                                      static_cast<unsigned char>(bytes >> 16), static_cast<unsigned char>(bytes >> 24),
+                                      2, 0, 16, 0};
+    const auto* data = reinterpret_cast<const unsigned char*>(samples.data());
+    return start(WavChunks{format, std::span(data, samples.size() * sizeof(std::int16_t))}, false);
+}
+
 bool SoundPlayer::start(const WavChunks& wav, bool loop) {
     SoundVoice* voice = nullptr;
     try {

@@ -6,9 +6,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "media/sound_actions.h"
@@ -45,6 +47,10 @@ public:
     // like a sound, without stopping anything first. False when the stored
     // bytes are not a coded sound or there is no memory for the samples.
     bool playWord(const CodedWord& word);
+    // Plays 16-bit mono samples at `rate` like a sound, without stopping
+    // anything first; the samples are copied. False when there are none or
+    // no memory for the copy.
+    bool playSamples(std::span<const std::int16_t> samples, int rate);
     // Asks every active voice to break off, and returns without waiting.
     void stopAllSounds() override;
     // Asks every active voice to break off, then waits until every worker has

@@ -14,13 +14,15 @@ PracticeKey practiceKeyFor(unsigned vk) {
     if (vk >= kKeyNumpad1 && vk < kKeyNumpad1 + 4) return answer(vk - kKeyNumpad1);
     if (vk == kKeySpace) return PracticeKey::Replay;
     if (vk == 'S') return PracticeKey::Slow;
+    if (vk == 'R') return PracticeKey::Record;
+    if (vk == 'P') return PracticeKey::PlayBack;
     if (vk == kKeyReturn) return PracticeKey::Enter;
     return PracticeKey::None;
 }
 
 PracticeSession::PracticeSession(const WordBank& bank, ProgressBook& book, ProgressStore& store,
-                                 PracticeSound& sound, Random& random)
-    : bank_(bank), book_(book), store_(store), sound_(sound), random_(random), picker_(bank) {}
+                                 PracticeSound& sound, PracticeMicrophone& microphone, Random& random)
+    : bank_(bank), book_(book), store_(store), sound_(sound), microphone_(microphone), random_(random), picker_(bank) {}
 
 void PracticeSession::open(std::int64_t now) {
     store_.load(book_);
@@ -29,6 +31,7 @@ void PracticeSession::open(std::int64_t now) {
 }
 
 void PracticeSession::close(std::int64_t now) {
+    cancelTake();
     cutSequence();
     nextAt_.reset();
     save(now);
@@ -46,6 +49,7 @@ void PracticeSession::startQuestion(std::int64_t now) {
     cutSequence();
     nextAt_.reset();
     chosen_ = -1;
+    trouble_ = TakeTrouble::None;
     sound_.stopEverything();
     if (!sound_.outputAvailable()) {
         question_.reset();
@@ -87,11 +91,14 @@ void PracticeSession::answer(int index, std::int64_t now) {
 // One sound of the sequence after a wrong answer; the next follows this
 // one's end.
 void PracticeSession::playStep(std::int64_t now) {
-    if (sequence_.empty() || !question_) return;
+    if (sequence_.empty()) return;
     const Step step = sequence_.front();
     sequence_.erase(sequence_.begin());
-    const Candidates& c = question_->candidates;
+    if (!question_ && (step == Step::Word || step == Step::RightSymbol || step == Step::ChosenSymbol)) return;
+    const Candidates& c = question_ ? question_->candidates : Candidates{};
+    const Attempt* attempt = compared();
     int length = -1;
+    int gap = kSequenceGapMs;
     switch (step) {
     case Step::Word:
         length = sound_.playWord(question_->word.word, voice_);
@@ -102,8 +109,21 @@ void PracticeSession::playStep(std::int64_t now) {
     case Step::ChosenSymbol:
         length = sound_.playSymbol(c.symbols[chosen_]);
         break;
+    case Step::Model:
+        if (attempt) {
+            const PcmSound model = modelSound(attempt->model);
+            length = sound_.playSamples(model.samples, model.rate);
+        }
+        gap = kCompareGapMs;
+        break;
+    case Step::Learner:
+        if (attempt)
+            length = sound_.playSamples(
+                std::span(attempt->recording).subspan(attempt->played.begin, attempt->played.size()), kCaptureRate);
+        gap = kCompareGapMs;
+        break;
     }
-    stepAt_ = now + std::max(length, 0) + kSequenceGapMs;
+    stepAt_ = now + std::max(length, 0) + gap;
 }
 
 void PracticeSession::goOn(std::int64_t now) {
@@ -131,6 +151,24 @@ void PracticeSession::replay(bool slow) {
 }
 
 void PracticeSession::key(PracticeKey key, std::int64_t now) {
+    if (key == PracticeKey::Record) {
+        sayIt();
+        return;
+    }
+    // Anything else the learner does ends a take: it would play into it, or
+    // leave what it was for.
+    cancelTake();
+    if (page_ == PracticePage::Compare) {
+        compareKey(key, now);
+        return;
+    }
+    if (key == PracticeKey::PlayBack) {
+        if (page_ == PracticePage::Progress && attemptOf(chosenSymbol_)) {
+            comparedFrom_ = PracticePage::Progress;
+            compare(chosenSymbol_, now);
+        }
+        return;
+    }
     if (page_ != PracticePage::Questions) return;
     switch (state_) {
     case QuestionState::Asking:
@@ -156,6 +194,7 @@ void PracticeSession::key(PracticeKey key, std::int64_t now) {
 }
 
 bool PracticeSession::click(const Hit& hit, std::int64_t now) {
+    if (hit.target != Target::SayIt && hit.target != Target::None) cancelTake();
     switch (hit.target) {
     case Target::SetButton: {
         const PracticeSet set = practiceSets()[std::clamp(hit.index, 0, kPracticeSetCount - 1)].set;
@@ -187,6 +226,17 @@ bool PracticeSession::click(const Hit& hit, std::int64_t now) {
     case Target::Clear:
         return page_ == PracticePage::Progress;
     case Target::Cell:
+        if (page_ == PracticePage::Progress) chosenSymbol_ = std::clamp(hit.index, 1, kSymbolCount);
+        break;
+    case Target::SayIt:
+        sayIt();
+        break;
+    case Target::PlayBack:
+        key(PracticeKey::PlayBack, now);
+        break;
+    case Target::Rate:
+        if (page_ == PracticePage::Compare) rate(hit.index == 1, now);
+        break;
     case Target::None:
         break;
     }
@@ -197,6 +247,7 @@ bool PracticeSession::click(const Hit& hit, std::int64_t now) {
 // with the next question, or plays the unanswered one's word again.
 void PracticeSession::showPage(PracticePage page, std::int64_t now) {
     if (page == page_) return;
+    trouble_ = TakeTrouble::None;
     page_ = page;
     if (page == PracticePage::Progress) {
         cutSequence();
@@ -217,6 +268,149 @@ void PracticeSession::clearRecords(std::int64_t now) {
 }
 
 void PracticeSession::chartSoundStarted() { cutSequence(); }
+
+std::optional<SayModel> PracticeSession::sayModel() const {
+    switch (page_) {
+    case PracticePage::Questions:
+        if ((state_ == QuestionState::Right || state_ == QuestionState::Wrong) && question_)
+            return SayModel{question_->symbol(), question_->word.word};
+        break;
+    case PracticePage::Progress:
+        if (chosenSymbol_ >= 1) return SayModel{chosenSymbol_, -1};
+        break;
+    case PracticePage::Compare:
+        if (const Attempt* a = compared()) return a->model;
+        break;
+    }
+    return std::nullopt;
+}
+
+const Attempt* PracticeSession::attemptOf(int symbol) const {
+    return symbol >= 1 && symbol <= kSymbolCount ? attempts_[symbol - 1].get() : nullptr;
+}
+
+// R: a take for the model of the moment; during a take, its end.
+void PracticeSession::sayIt() {
+    if (take_ == TakeState::Recording) {
+        microphone_.finish();
+        return;
+    }
+    if (take_ == TakeState::Preparing) return;
+    const std::optional<SayModel> model = sayModel();
+    if (!model) return;
+    // Nothing may play into the recording, nor a question follow during it.
+    cutSequence();
+    nextAt_.reset();
+    sound_.stopEverything();
+    trouble_ = TakeTrouble::None;
+    if (!microphone_.record()) return;
+    take_ = TakeState::Preparing;
+    takeModel_ = *model;
+    takeFrom_ = page_;
+    takeLevel_ = kSilentDb;
+}
+
+void PracticeSession::cancelTake() {
+    if (take_ == TakeState::None) return;
+    take_ = TakeState::None;
+    microphone_.cancel();
+}
+
+void PracticeSession::takeRecording() {
+    if (take_ == TakeState::Preparing) take_ = TakeState::Recording;
+}
+
+void PracticeSession::takeEnded(RecordingPhase ending, std::vector<std::int16_t> recording, std::int64_t now) {
+    if (take_ == TakeState::None) return;  // cancelled: nothing of it is wanted
+    take_ = TakeState::None;
+    switch (ending) {
+    case RecordingPhase::Recorded:
+        break;
+    case RecordingPhase::NoDevice:
+        trouble_ = TakeTrouble::NoMicrophone;
+        return;
+    case RecordingPhase::Refused:
+        trouble_ = TakeTrouble::MicrophoneBusy;
+        return;
+    case RecordingPhase::Silent:
+        trouble_ = TakeTrouble::NothingHeard;
+        return;
+    default:
+        return;
+    }
+    auto attempt = std::make_unique<Attempt>();
+    attempt->model = takeModel_;
+    attempt->recording = std::move(recording);
+    attempt->learner = measureSound(attempt->recording, kCaptureRate);
+    if (attempt->learner.sounding.empty()) {
+        trouble_ = TakeTrouble::NothingHeard;
+        return;
+    }
+    attempt->played = playedPart(attempt->recording, kCaptureRate, attempt->learner.sounding);
+    const PcmSound model = modelSound(takeModel_);
+    attempt->modelPicture = measureSound(model.samples, model.rate);
+    // The last attempt of each symbol is kept; an earlier one goes.
+    const int symbol = takeModel_.symbol;
+    attempts_[symbol - 1] = std::move(attempt);
+    if (takeFrom_ != PracticePage::Compare) comparedFrom_ = takeFrom_;
+    compare(symbol, now);
+}
+
+void PracticeSession::compare(int symbol, std::int64_t now) {
+    comparedSymbol_ = symbol;
+    page_ = PracticePage::Compare;
+    trouble_ = TakeTrouble::None;
+    playComparison(now);
+}
+
+// The model, the learner, the model again, each after the one before.
+void PracticeSession::playComparison(std::int64_t now) {
+    sound_.stopEverything();
+    sequence_ = {Step::Model, Step::Learner, Step::Model};
+    playStep(now);
+}
+
+bool PracticeSession::compareKey(PracticeKey key, std::int64_t now) {
+    switch (key) {
+    case PracticeKey::Answer1:
+        rate(true, now);
+        return true;
+    case PracticeKey::Answer2:
+        rate(false, now);
+        return true;
+    case PracticeKey::PlayBack:
+        playComparison(now);
+        return true;
+    case PracticeKey::Enter:
+    case PracticeKey::Replay:
+        leaveComparison(now);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PracticeSession::rate(bool alike, std::int64_t now) {
+    Attempt* attempt = comparedSymbol_ >= 1 ? attempts_[comparedSymbol_ - 1].get() : nullptr;
+    const int rating = alike ? 1 : 0;
+    if (!attempt || attempt->rating == rating) return;
+    if (attempt->rating < 0)
+        book_.recordRating(comparedSymbol_, alike);
+    else
+        book_.changeRating(comparedSymbol_, alike);
+    attempt->rating = rating;
+    wantSave(now);
+}
+
+// Back where the comparison was asked for: the progress page, or on with
+// the questions.
+void PracticeSession::leaveComparison(std::int64_t now) {
+    cutSequence();
+    sound_.stopEverything();
+    page_ = comparedFrom_;
+    if (page_ == PracticePage::Questions && (state_ == QuestionState::Right || state_ == QuestionState::Wrong))
+        goOn(now);
+}
 
 bool PracticeSession::hover(const Hit& hit) {
     if (hit == hovered_) return false;

@@ -25,4 +25,9 @@ int PracticeSoundOutput::playSlowWord(int word) {
 
 int PracticeSoundOutput::playSymbol(int n) { return player_.playSymbol(n) ? soundLengthMs(soundFor(n)) : -1; }
 
+int PracticeSoundOutput::playSamples(std::span<const std::int16_t> samples, int rate) {
+    return player_.playSamples(samples, rate) ? static_cast<int>(samples.size() * 1000 / static_cast<std::size_t>(rate))
+                                              : -1;
+}
+
 }  // namespace pelomar

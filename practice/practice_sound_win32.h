@@ -18,6 +18,7 @@ public:
     int playWord(int word, int voice) override;
     int playSlowWord(int word) override;
     int playSymbol(int n) override;
+    int playSamples(std::span<const std::int16_t> samples, int rate) override;
 
 private:
     SoundPlayer& player_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "media/words.h"
+#include "practice/compare_picture.h"
 #include "text/card_traps.h"
 #include "text/texts.h"
 
@@ -14,6 +16,14 @@ constexpr int kCandidateTop = 86, kCandidateWidth = 96, kCandidateHeight = 88, k
 constexpr int kMissedTop = 126;
 constexpr int kGridLeft = 118, kGridPitch = 38;
 constexpr int kChartFirstLeft = 157;
+// The comparison: the strips' left edge and right edge, the rows' tops, the
+// axis under them, the buttons.
+constexpr int kPictureLeft = 70, kPictureRight = kPracticeClientWidth - kMargin;
+constexpr int kEnvelopeHeight = 30;
+constexpr int kRowTop[2] = {78, 158};
+constexpr int kAxisTop = 232;
+constexpr int kCompareButtonTop = 258, kCompareButtonHeight = 26;
+constexpr int kMeterWidth = 100;
 
 constexpr Colour kButtonFace{234, 238, 242};
 constexpr Colour kButtonHover{214, 228, 240};
@@ -21,6 +31,10 @@ constexpr Colour kButtonEdge{150, 160, 170};
 constexpr Colour kSelected{0, 110, 160};
 constexpr Colour kWhite{255, 255, 255};
 constexpr Colour kMuted{96, 104, 112};
+constexpr Colour kPaper{255, 255, 255};
+constexpr Colour kModelPale{170, 195, 228};
+constexpr Colour kLearnerPale{240, 203, 168};
+constexpr Colour kMeterGreen{40, 170, 80};
 
 // The chart's row tops and where those rows stand on the progress page:
 // the same rows, closer together.
@@ -51,10 +65,17 @@ public:
     std::vector<DrawItem> build() {
         fill({0, 0, kPracticeClientWidth, kPracticeClientHeight}, kPracticeBackground);
         setButtons();
-        if (s_.page() == PracticePage::Questions)
+        switch (s_.page()) {
+        case PracticePage::Questions:
             questions();
-        else
+            break;
+        case PracticePage::Progress:
             progress();
+            break;
+        case PracticePage::Compare:
+            comparison();
+            break;
+        }
         return std::move(items_);
     }
 
@@ -90,6 +111,17 @@ private:
         frame(b, kButtonEdge);
         text(b, std::wstring(label), kPracticeInk, Align::Centre);
     }
+    // A button that stands for a choice made: filled in its colour.
+    void chosenButton(const Box& b, std::wstring_view label, Colour face) {
+        fill(b, face);
+        frame(b, face);
+        text(b, std::wstring(label), kWhite, Align::Centre);
+    }
+    void pixels(const Box& b, std::vector<std::uint32_t> data) {
+        DrawItem i = item(DrawItem::Kind::Pixels, b);
+        i.pixels = std::move(data);
+        items_.push_back(std::move(i));
+    }
 
     void setButtons() {
         for (int i = 0; i < kPracticeSetCount; ++i) {
@@ -105,7 +137,56 @@ private:
         }
     }
 
-    void status(std::wstring line) { text({kMargin, 330, 324, 350}, std::move(line), kMuted); }
+    void status(std::wstring line, int right = 324) { text({kMargin, 330, right, 350}, std::move(line), kMuted); }
+
+    // Where a take is shown: the preparing, the level meter, or why it gave
+    // nothing (over two lines). False when there is none of these.
+    bool takeStatus(int right) {
+        const Box area{kMargin, 330, right, kPracticeClientHeight - 4};
+        switch (s_.take()) {
+        case TakeState::Preparing:
+            text({area.left, 330, right, 350}, std::wstring(text::wide::kPracticePreparing), kPracticeInk);
+            return true;
+        case TakeState::Recording: {
+            const Box meter{area.left, 335, area.left + kMeterWidth, 345};
+            fill(meter, kPaper);
+            const int lit = meterWidth(s_.takeLevel(), meter.width() - 2);
+            if (lit > 0) fill({meter.left + 1, meter.top + 1, meter.left + 1 + lit, meter.bottom - 1}, kMeterGreen);
+            frame(meter, kButtonEdge);
+            text({meter.right + 8, 330, right, 350}, std::wstring(text::wide::kPracticeRecording), kPracticeInk);
+            return true;
+        }
+        case TakeState::None:
+            break;
+        }
+        std::wstring_view trouble;
+        switch (s_.trouble()) {
+        case TakeTrouble::NoMicrophone:
+            trouble = text::wide::kPracticeNoMicrophone;
+            break;
+        case TakeTrouble::MicrophoneBusy:
+            trouble = text::wide::kPracticeMicrophoneBusy;
+            break;
+        case TakeTrouble::NothingHeard:
+            trouble = text::wide::kPracticeNothingHeard;
+            break;
+        case TakeTrouble::None:
+            return false;
+        }
+        text(area, std::wstring(trouble), kWrongRed, Align::Left, TextSize::Normal, true);
+        return true;
+    }
+    std::wstring_view sayItLabel() const {
+        switch (s_.take()) {
+        case TakeState::Preparing:
+            return text::wide::kPracticePreparing;
+        case TakeState::Recording:
+            return text::wide::kPracticeSayStop;
+        case TakeState::None:
+            break;
+        }
+        return text::wide::kPracticeSayIt;
+    }
 
     void questions() {
         switch (s_.state()) {
@@ -126,9 +207,10 @@ private:
             break;
         }
         const bool answered = s_.state() == QuestionState::Right || s_.state() == QuestionState::Wrong;
-        status(std::wstring(s_.inMemoryOnly() ? text::wide::kPracticeMemoryOnly
-                            : answered        ? text::wide::kPracticeKeysHintAnswered
-                                              : text::wide::kPracticeKeysHint));
+        if (!takeStatus(324))
+            status(std::wstring(s_.inMemoryOnly() ? text::wide::kPracticeMemoryOnly
+                                : answered        ? text::wide::kPracticeKeysHintAnswered
+                                                  : text::wide::kPracticeKeysHint));
         button(progressBox(), text::wide::kPracticeProgress, Target::Progress);
     }
 
@@ -161,6 +243,7 @@ private:
             return;
         }
         button(nextBox(), text::wide::kPracticeNext, Target::Next);
+        button(sayItBox(PracticePage::Questions), sayItLabel(), Target::SayIt);
         const bool right = state == QuestionState::Right;
         if (!right) button(slowBox(), text::wide::kPracticeSlow, Target::Slow);
         text({kMargin, 218, kPracticeClientWidth - kMargin, 238},
@@ -217,9 +300,33 @@ private:
         }
         button(backBox(), text::wide::kPracticeBack, Target::Back);
         button(clearBox(), text::wide::kPracticeClear, Target::Clear);
+        const int chosen = s_.chosenSymbol();
+        if (chosen > 0) {
+            button(sayItBox(PracticePage::Progress), sayItLabel(), Target::SayIt);
+            if (s_.attemptOf(chosen)) button(playBackBox(), text::wide::kPracticePlayBack, Target::PlayBack);
+        }
         const ProgressBook& book = s_.book();
-        for (int n = 1; n <= kSymbolCount; ++n) cell(progressCellBox(n), n, true, shadeOf(book.record(n)));
+        for (int n = 1; n <= kSymbolCount; ++n) {
+            const SymbolRecord r = book.record(n);
+            const Box b = progressCellBox(n);
+            cell(b, n, true, shadeOf(r));
+            // Rated attempts at saying it: a corner mark, green when most were 像.
+            if (r.rated > 0) fill({b.right - 8, b.top + 2, b.right - 2, b.top + 8}, r.alike * 2 >= r.rated ? kRightGreen : kNotYetOrange);
+        }
+        if (chosen > 0) {
+            const Box b = progressCellBox(chosen);
+            frame({b.left - 1, b.top - 1, b.right + 1, b.bottom + 1}, kSelected);
+            frame({b.left - 2, b.top - 2, b.right + 2, b.bottom + 2}, kSelected);
+        }
         const Hit& h = s_.hovered();
+        const int shown = h.target == Target::Cell ? h.index : chosen;
+        if (shown > 0 && book.record(shown).rated > 0) {
+            const SymbolRecord r = book.record(shown);
+            text({kMargin, 250, kGridLeft - 2, 268}, std::wstring(text::wide::kPracticeRatingsLabel), kMuted);
+            text({kMargin, 268, kGridLeft - 2, 286},
+                 fillIn(text::wide::kPracticeRatingCounts, {number(r.alike), number(r.rated - r.alike)}));
+        }
+        if (takeStatus(kPracticeClientWidth - kMargin)) return;
         if (h.target == Target::Cell) {
             const Box b = progressCellBox(h.index);
             frame(b, kPracticeInk);
@@ -233,6 +340,65 @@ private:
         } else {
             status(std::wstring(s_.inMemoryOnly() ? text::wide::kPracticeMemoryOnly : text::wide::kPracticeProgressHint));
         }
+    }
+
+    // The learner's attempt beside its model, the buttons that go with it,
+    // and the line that says where recordings are kept.
+    void comparison() {
+        const Attempt* a = s_.compared();
+        if (!a) return;
+        const Box cellBox = chartCellBox(a->model.symbol);
+        cell({kMargin, 40, 0, 0}, a->model.symbol);
+        const Word word = a->model.word >= 0 ? wordAt(a->model.word) : Word{};
+        text({kMargin + cellBox.width() + 10, 40, kPracticeClientWidth - kMargin, 40 + cellBox.height()},
+             a->model.word >= 0 ? fillIn(text::wide::kPracticeSayWord, {wide(word.text)})
+                                : std::wstring(text::wide::kPracticeSaySymbol),
+             kPracticeInk, Align::Left, TextSize::Heading);
+        const TimeAxis axis = sharedAxis(a->modelPicture, a->learner);
+        const int width = kPictureRight - kPictureLeft;
+        const SoundPicture* pictures[2] = {&a->modelPicture, &a->learner};
+        const Colour inks[2] = {kModelInk, kLearnerInk};
+        const Colour pales[2] = {kModelPale, kLearnerPale};
+        const std::wstring_view labels[2] = {text::wide::kPracticeModel, text::wide::kPracticeYou};
+        for (int row = 0; row < 2; ++row) {
+            const Box env = envelopeBox(row), bands = bandsBox(row);
+            text({kMargin, env.top, kPictureLeft - 4, env.top + 18}, std::wstring(labels[row]), inks[row]);
+            text({kMargin, env.top + 18, kPictureLeft - 4, env.top + 36},
+                 fillIn(text::wide::kPracticeSeconds, {secondsText(pictures[row]->durationMs())}), kPracticeInk);
+            pixels(env, envelopePixels(*pictures[row], axis, width, env.height(), inks[row], pales[row], kPaper));
+            pixels(bands, bandPixels(*pictures[row], axis, width, inks[row], kPaper));
+            frame({env.left - 1, env.top - 1, bands.right + 1, bands.bottom + 1}, kButtonEdge);
+        }
+        // The axis: a tick every 100 ms from each onset, a label every
+        // 200 ms, or 500 ms for a long axis.
+        const int labelEvery = axis.frames > 100 ? 50 : 20;
+        for (int f = 0; kLeadFrames + f <= axis.frames; f += 10) {
+            const int x = kPictureLeft + columnOf(axis, kLeadFrames + f, width);
+            if (x >= kPictureRight) break;
+            const bool labelled = f % labelEvery == 0;
+            fill({x, kAxisTop, x + 1, kAxisTop + (labelled ? 6 : 3)}, kMuted);
+            if (labelled && x + 20 < kPictureRight)
+                text({x - 20, kAxisTop + 5, x + 40, kAxisTop + 21},
+                     f == 0 ? std::wstring(L"0") : fillIn(text::wide::kPracticeSeconds, {secondsText(f * kFrameMs)}),
+                     kMuted);
+        }
+        const int rating = a->rating;
+        if (rating == 1)
+            chosenButton(compareButtonBox(CompareButton::Alike), text::wide::kPracticeAlike, kRightGreen);
+        else
+            button(compareButtonBox(CompareButton::Alike), text::wide::kPracticeAlike, Target::Rate, 1);
+        if (rating == 0)
+            chosenButton(compareButtonBox(CompareButton::NotYet), text::wide::kPracticeNotYet, kNotYetOrange);
+        else
+            button(compareButtonBox(CompareButton::NotYet), text::wide::kPracticeNotYet, Target::Rate, 0);
+        button(compareButtonBox(CompareButton::Listen), text::wide::kPracticeListenAgain, Target::PlayBack);
+        button(compareButtonBox(CompareButton::Again), s_.take() == TakeState::None ? text::wide::kPracticeRecordAgain : sayItLabel(),
+               Target::SayIt);
+        button(compareButtonBox(CompareButton::GoOn), text::wide::kPracticeGoOn, Target::Next);
+        text({kMargin, 290, kPracticeClientWidth - kMargin, 326}, std::wstring(text::wide::kPracticeSayPrivacy), kMuted,
+             Align::Left, TextSize::Normal, true);
+        if (!takeStatus(324)) status(std::wstring(text::wide::kPracticeCompareHint));
+        button(progressBox(), text::wide::kPracticeProgress, Target::Progress);
     }
 
     const PracticeSession& s_;
@@ -296,6 +462,25 @@ Box progressBox() { return {330, 326, kPracticeClientWidth - kMargin, 350}; }
 Box backBox() { return {kMargin, 150, 108, 176}; }
 Box clearBox() { return {kMargin, 296, 108, 322}; }
 
+Box sayItBox(PracticePage page) {
+    return page == PracticePage::Progress ? Box{kMargin, 184, 108, 210} : Box{212, 184, 318, 210};
+}
+Box playBackBox() { return {kMargin, 216, 108, 242}; }
+
+Box compareButtonBox(CompareButton button) {
+    // Five across: the two ratings, then the rest.
+    constexpr int kWidths[] = {74, 92, 80, 80, 62};
+    int left = kMargin;
+    for (int i = 0; i < static_cast<int>(button); ++i) left += kWidths[i] + 7;
+    return {left, kCompareButtonTop, left + kWidths[static_cast<int>(button)], kCompareButtonTop + kCompareButtonHeight};
+}
+
+Box envelopeBox(int row) { return {kPictureLeft, kRowTop[row], kPictureRight, kRowTop[row] + kEnvelopeHeight}; }
+Box bandsBox(int row) {
+    const int top = kRowTop[row] + kEnvelopeHeight;
+    return {kPictureLeft, top, kPictureRight, top + kBands};
+}
+
 Box chartCellBox(int n) {
     const HitRegion r = chart().symbolRegion(n);
     return {r.left, r.top, r.left + r.width + 1, r.top + r.height + 1};
@@ -316,11 +501,23 @@ Hit hitTest(const PracticeSession& s, int x, int y) {
     if (s.page() == PracticePage::Progress) {
         if (backBox().contains(x, y)) return {Target::Back};
         if (clearBox().contains(x, y)) return {Target::Clear};
+        if (s.chosenSymbol() > 0 && sayItBox(PracticePage::Progress).contains(x, y)) return {Target::SayIt};
+        if (s.attemptOf(s.chosenSymbol()) && playBackBox().contains(x, y)) return {Target::PlayBack};
         for (int n = 1; n <= kSymbolCount; ++n)
             if (progressCellBox(n).contains(x, y)) return {Target::Cell, n};
         return {};
     }
     if (progressBox().contains(x, y)) return {Target::Progress};
+    if (s.page() == PracticePage::Compare) {
+        const std::pair<CompareButton, Hit> buttons[] = {{CompareButton::Alike, {Target::Rate, 1}},
+                                                         {CompareButton::NotYet, {Target::Rate, 0}},
+                                                         {CompareButton::Listen, {Target::PlayBack}},
+                                                         {CompareButton::Again, {Target::SayIt}},
+                                                         {CompareButton::GoOn, {Target::Next}}};
+        for (const auto& [button, hit] : buttons)
+            if (compareButtonBox(button).contains(x, y)) return hit;
+        return {};
+    }
     switch (s.state()) {
     case QuestionState::Asking: {
         const int count = s.question()->candidates.count;
@@ -335,6 +532,7 @@ Hit hitTest(const PracticeSession& s, int x, int y) {
         [[fallthrough]];
     case QuestionState::Right:
         if (nextBox().contains(x, y)) return {Target::Next};
+        if (sayItBox(PracticePage::Questions).contains(x, y)) return {Target::SayIt};
         break;
     case QuestionState::RoundOver:
     case QuestionState::NoSound:
@@ -345,6 +543,17 @@ Hit hitTest(const PracticeSession& s, int x, int y) {
 }
 
 std::vector<DrawItem> practiceScene(const PracticeSession& session) { return Scene(session).build(); }
+
+std::wstring secondsText(int ms) {
+    const int hundredths = (std::max(ms, 0) + 5) / 10;
+    const int part = hundredths % 100;
+    return std::to_wstring(hundredths / 100) + (part < 10 ? L".0" : L".") + std::to_wstring(part);
+}
+
+int meterWidth(float levelDb, int width) {
+    const float share = std::clamp((levelDb + 60.0f) / 60.0f, 0.0f, 1.0f);
+    return static_cast<int>(share * static_cast<float>(width));
+}
 
 std::wstring fillIn(std::wstring_view pattern, std::initializer_list<std::wstring_view> values) {
     std::wstring out;

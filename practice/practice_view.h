@@ -13,14 +13,18 @@
 
 namespace pelomar {
 
-// The client area; the frame around it makes the window about 440 x 380.
+// The client area; the frame around it makes the window about 440 x 400.
 inline constexpr int kPracticeClientWidth = 432;
-inline constexpr int kPracticeClientHeight = 356;
+inline constexpr int kPracticeClientHeight = 376;
 
 inline constexpr Colour kRightGreen{0, 150, 70};
 inline constexpr Colour kWrongRed{200, 40, 40};
 inline constexpr Colour kPracticeBackground{250, 250, 247};
 inline constexpr Colour kPracticeInk{33, 37, 41};
+// The model and the learner in a comparison, and the rating 还不像.
+inline constexpr Colour kModelInk{25, 95, 175};
+inline constexpr Colour kLearnerInk{205, 100, 15};
+inline constexpr Colour kNotYetOrange{225, 130, 25};
 
 struct Box {
     int left = 0;
@@ -51,6 +55,15 @@ Box againBox();
 Box progressBox();
 Box backBox();
 Box clearBox();
+// 跟读 after an answer, or on the progress page; 对比 there too.
+Box sayItBox(PracticePage page);
+Box playBackBox();
+// The comparison's buttons: 像, 还不像, 再听, 重录, 继续.
+enum class CompareButton { Alike, NotYet, Listen, Again, GoOn };
+Box compareButtonBox(CompareButton button);
+// The comparison's strips: the model's (row 0) and the learner's (row 1).
+Box envelopeBox(int row);
+Box bandsBox(int row);
 // Symbol n's cell on the progress page: the chart's rows and columns, the
 // chart's cell size.
 Box progressCellBox(int n);
@@ -70,6 +83,7 @@ struct DrawItem {
         Text,        // text in box, in colour
         Cell,        // symbol's chart cell, unscaled, top-left at the box's corner, under shade when shaded
         MarkedWord,  // text centred in box, the letters from markAt for markLength in colour and underlined
+        Pixels,      // pixels (0x00RRGGBB, top row first) filling box
     };
     Kind kind = Kind::Fill;
     Box box;
@@ -83,9 +97,16 @@ struct DrawItem {
     Shade shade = Shade::Unseen;
     int markAt = 0;
     int markLength = 0;
+    std::vector<std::uint32_t> pixels;
 };
 
 std::vector<DrawItem> practiceScene(const PracticeSession& session);
+
+// A duration in seconds with two decimals: 420 -> "0.42".
+std::wstring secondsText(int ms);
+// The level meter's share of its width for a level in dB: -60 dB and
+// below empty, 0 dB full.
+int meterWidth(float levelDb, int width);
 
 // The pattern with {0}, {1}, ... replaced by the values.
 std::wstring fillIn(std::wstring_view pattern, std::initializer_list<std::wstring_view> values);

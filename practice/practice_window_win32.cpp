@@ -20,6 +20,9 @@ static_assert(kKeyReturn == VK_RETURN && kKeySpace == VK_SPACE && kKeyNumpad1 ==
 
 const wchar_t kPracticeClass[] = L"PelomarPracticeWindow";
 constexpr UINT_PTR kTimer = 1;
+constexpr UINT_PTR kMeterTimer = 2;
+constexpr UINT kMeterMs = 40;
+constexpr UINT kRecorderChanged = WM_APP + 1;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kNormalFont = -14, kHeadingFont = -16, kWordFont = -30;
 constexpr int kUnderline = 2;
@@ -45,18 +48,32 @@ std::uint64_t seed() {
     return static_cast<std::uint64_t>(t.QuadPart) ^ (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32);
 }
 
+// The practice's microphone: the program's recorder.
+class RecorderMicrophone final : public PracticeMicrophone {
+public:
+    explicit RecorderMicrophone(SoundRecorder& recorder) : recorder_(recorder) {}
+    bool record() override { return recorder_.record(); }
+    void finish() override { recorder_.finish(); }
+    void cancel() override { recorder_.cancel(); }
+
+private:
+    SoundRecorder& recorder_;
+};
+
 }  // namespace
 
 struct PracticeWindow::Practice {
-    explicit Practice(PracticeSound& sound) : session(wordBank(), book, store, sound, random) {}
+    Practice(PracticeSound& sound, SoundRecorder& recorder)
+        : microphone(recorder), session(wordBank(), book, store, sound, microphone, random) {}
     ProgramProgressFile file;
     ProgressBook book;
     ProgressStore store{file};
+    RecorderMicrophone microphone;
     Random random{seed()};
     PracticeSession session;
 };
 
-PracticeWindow::PracticeWindow(PracticeSound& sound) : sound_(sound) {}
+PracticeWindow::PracticeWindow(PracticeSound& sound, SoundRecorder& recorder) : sound_(sound), recorder_(recorder) {}
 
 PracticeWindow::~PracticeWindow() {
     close();
@@ -108,7 +125,7 @@ void PracticeWindow::open(HINSTANCE instance, HWND mainWindow) {
     const RECT& work = monitor.rcWork;
     const Placement at = placeBeside({main.left, main.top, main.right, main.bottom}, width, height,
                                      {work.left, work.top, work.right, work.bottom});
-    practice_ = std::make_unique<Practice>(sound_);
+    practice_ = std::make_unique<Practice>(sound_, recorder_);
     CreateWindowExW(0, kPracticeClass, std::wstring(text::wide::kPracticeTitle).c_str(), kStyle, at.left, at.top,
                     width, height, nullptr, nullptr, instance, this);
     if (!hwnd_) {
@@ -136,6 +153,43 @@ bool PracticeWindow::forwardKey(unsigned virtualKey, bool repeat) {
 
 void PracticeWindow::chartSoundStarted() {
     if (practice_) practice_->session.chartSoundStarted();
+}
+
+void PracticeWindow::recorderChanged() {
+    if (const HWND told = told_.load()) PostMessageW(told, kRecorderChanged, 0, 0);
+}
+
+// The take records, or has ended: the session hears of it, and the meter
+// runs while it records.
+void PracticeWindow::onRecorderChanged() {
+    if (!practice_) return;
+    PracticeSession& session = practice_->session;
+    const RecorderState state = recorder_.state();
+    switch (state.phase) {
+    case RecordingPhase::Opening:
+        return;
+    case RecordingPhase::Recording:
+        if (session.take() == TakeState::Preparing) {
+            session.takeRecording();
+            SetTimer(hwnd_, kMeterTimer, kMeterMs, nullptr);
+        }
+        break;
+    default:
+        KillTimer(hwnd_, kMeterTimer);
+        if (session.take() == TakeState::None) return;
+        session.takeEnded(state.phase, recorder_.takeRecording(), now());
+        break;
+    }
+    refresh();
+}
+
+void PracticeWindow::onMeter() {
+    if (!practice_ || practice_->session.take() != TakeState::Recording) {
+        KillTimer(hwnd_, kMeterTimer);
+        return;
+    }
+    practice_->session.takeLevel(recorder_.state().levelDb);
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void PracticeWindow::createFonts() {
@@ -168,6 +222,7 @@ HFONT PracticeWindow::font(TextSize size) const {
 // page show.
 void PracticeWindow::onCreate() {
     switchOffInputMethod(hwnd_);
+    told_.store(hwnd_);
     if (!normal_) createFonts();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -249,7 +304,24 @@ void PracticeWindow::draw(HDC dc, const DrawItem& item) {
     case DrawItem::Kind::MarkedWord:
         drawMarkedWord(dc, item);
         break;
+    case DrawItem::Kind::Pixels:
+        drawPixels(dc, item);
+        break;
     }
+}
+
+void PracticeWindow::drawPixels(HDC dc, const DrawItem& item) {
+    const int width = item.box.width(), height = item.box.height();
+    if (width <= 0 || height <= 0 || item.pixels.size() != static_cast<std::size_t>(width) * height) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, item.box.left, item.box.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                      static_cast<UINT>(height), item.pixels.data(), &info, DIB_RGB_COLORS);
 }
 
 void PracticeWindow::drawCell(HDC dc, const DrawItem& item) {
@@ -359,7 +431,9 @@ void PracticeWindow::onTimer() {
 }
 
 void PracticeWindow::onDestroy() {
+    told_.store(nullptr);
     KillTimer(hwnd_, kTimer);
+    KillTimer(hwnd_, kMeterTimer);
     if (practice_) practice_->session.close(now());
 }
 
@@ -395,6 +469,10 @@ LRESULT PracticeWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_TIMER:
         if (wParam == kTimer) onTimer();
+        if (wParam == kMeterTimer) onMeter();
+        return 0;
+    case kRecorderChanged:
+        onRecorderChanged();
         return 0;
     case WM_CLOSE:
         DestroyWindow(hwnd_);

@@ -3,18 +3,23 @@
 // window, minimisable, closed by Esc; its buttons and candidates drawn and
 // hit-tested by itself, so that none ever takes the focus; the keyboard's
 // input method switched off; the keys of the practice passed on from the
-// card; saves on closing and at the end of the session. What it shows, what
-// a key or a click does and when things happen are the session's
-// (practice_session.h) and the view's (practice_view.h); this only draws
-// their list and reports the events with the time.
+// card; saves on closing and at the end of the session; the microphone's
+// news about a take, posted by the recorder's worker, and its level read
+// every 40 ms while it records. What it shows, what a key or a click does
+// and when things happen are the session's (practice_session.h) and the
+// view's (practice_view.h); this only draws their list and reports the
+// events with the time.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+#include "media/sound_recorder.h"
 
 #include "practice/practice_session.h"
 #include "practice/practice_view.h"
@@ -24,7 +29,7 @@ namespace pelomar {
 
 class PracticeWindow {
 public:
-    explicit PracticeWindow(PracticeSound& sound);
+    PracticeWindow(PracticeSound& sound, SoundRecorder& recorder);
     ~PracticeWindow();
     PracticeWindow(const PracticeWindow&) = delete;
     PracticeWindow& operator=(const PracticeWindow&) = delete;
@@ -41,6 +46,8 @@ public:
     bool forwardKey(unsigned virtualKey, bool repeat);
     // The chart started a sound of its own.
     void chartSoundStarted();
+    // The recorder's news, on its worker's thread: passed on to the window.
+    void recorderChanged();
 
     // For the tests and the benchmark.
     const PracticeSession* session() const;
@@ -60,12 +67,15 @@ private:
     void onTimer();
     void onDestroy();
     void onEndSession();
+    void onRecorderChanged();
+    void onMeter();
 
     // After every event: repaint and set the timer for what is due next.
     void refresh();
     void draw(HDC dc, const DrawItem& item);
     void drawCell(HDC dc, const DrawItem& item);
     void drawMarkedWord(HDC dc, const DrawItem& item);
+    void drawPixels(HDC dc, const DrawItem& item);
     HFONT font(TextSize size) const;
     void createFonts();
     void releaseFonts();
@@ -74,7 +84,9 @@ private:
     struct Practice;  // the session and what it works on, while the window is open
 
     PracticeSound& sound_;
+    SoundRecorder& recorder_;
     HWND hwnd_ = nullptr;
+    std::atomic<HWND> told_{nullptr};  // where the recorder's news goes, while the window is there
     std::unique_ptr<Practice> practice_;
     HFONT normal_ = nullptr;
     HFONT heading_ = nullptr;

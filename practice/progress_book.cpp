@@ -26,6 +26,25 @@ std::optional<std::uint32_t> takeNumber(std::string_view& s) {
 
 std::uint32_t addCount(std::uint32_t a, std::uint32_t b) { return std::min<std::uint64_t>(std::uint64_t{a} + b, kMaxCount); }
 
+std::uint32_t addChange(std::uint32_t a, std::int64_t change) {
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(std::int64_t{a} + change, 0, kMaxCount));
+}
+
+// The ratings' field at the front of s (after its blank), taken off it.
+bool takeRatings(std::string_view& s, SymbolRecord& r) {
+    if (s.empty() || s.front() != ' ') return false;
+    std::string_view t = s.substr(1);
+    const auto alike = takeNumber(t);
+    if (!alike || t.empty() || t.front() != '/') return false;
+    t.remove_prefix(1);
+    const auto rated = takeNumber(t);
+    if (!rated || (!t.empty() && t.front() != ' ')) return false;
+    r.rated = *rated;
+    r.alike = std::min(*alike, *rated);
+    s = t;
+    return true;
+}
+
 }  // namespace
 
 int boxAfter(int box, bool right) { return right ? std::clamp(box + 1, 1, kTopBox) : 1; }
@@ -52,6 +71,7 @@ std::optional<StoredRecord> parseRecord(std::string_view value) {
         if (number && (t.empty() || t.front() == ' ')) {
             box = static_cast<long>(*number);
             stored.rest = t;
+            takeRatings(stored.rest, r);
         }
     }
     const bool possible = box >= 0 && box <= kTopBox && (box == 0) == (r.asked == 0);
@@ -60,8 +80,10 @@ std::optional<StoredRecord> parseRecord(std::string_view value) {
 }
 
 std::string formatRecord(const SymbolRecord& record, std::string_view rest) {
-    return std::to_string(record.right) + "/" + std::to_string(record.asked) + " " + std::to_string(record.box) +
-           std::string(rest);
+    std::string value = std::to_string(record.right) + "/" + std::to_string(record.asked) + " " +
+                        std::to_string(record.box);
+    if (record.rated > 0) value += " " + std::to_string(record.alike) + "/" + std::to_string(record.rated);
+    return value + std::string(rest);
 }
 
 ProgressTextKind classifyProgressText(const SettingsText& text) {
@@ -91,6 +113,8 @@ SymbolRecord ProgressBook::record(int n) const {
     r.right = addCount(r.right, pending_[n - 1].right);
     r.asked = addCount(r.asked, pending_[n - 1].asked);
     r.box = box_[n - 1];
+    r.rated = addChange(r.rated, pending_[n - 1].rated);
+    r.alike = std::min(addChange(r.alike, pending_[n - 1].alike), r.rated);
     return r;
 }
 
@@ -109,13 +133,25 @@ void ProgressBook::recordAnswer(int n, bool right) {
     boxChanged_[n - 1] = true;
 }
 
+void ProgressBook::recordRating(int n, bool alike) {
+    if (n < 1 || n > kSymbolCount) return;
+    Pending& p = pending_[n - 1];
+    ++p.rated;
+    if (alike) ++p.alike;
+}
+
+void ProgressBook::changeRating(int n, bool alike) {
+    if (n < 1 || n > kSymbolCount) return;
+    pending_[n - 1].alike += alike ? 1 : -1;
+}
+
 void ProgressBook::setLastSet(PracticeSet set) {
     if (set != lastSet_) setChanged_ = true;
     lastSet_ = set;
 }
 
 bool ProgressBook::hasUnsaved() const {
-    return clearing_ || setChanged_ || std::any_of(pending_.begin(), pending_.end(), [](const Pending& p) { return p.asked > 0; });
+    return clearing_ || setChanged_ || std::any_of(pending_.begin(), pending_.end(), [](const Pending& p) { return p.any(); });
 }
 
 void ProgressBook::readFrom(std::string_view text) {
@@ -133,14 +169,17 @@ std::string ProgressBook::mergedInto(std::string_view text) const {
     std::string merged(text);
     for (int n = 1; n <= kSymbolCount; ++n) {
         const Pending& p = pending_[n - 1];
-        if (!clearing_ && p.asked == 0) continue;
+        if (!clearing_ && !p.any()) continue;
         const auto value = ini::readValue(merged, text::kProgressSection, keyOf(n));
-        if (clearing_ && !value && p.asked == 0) continue;
+        if (clearing_ && !value && !p.any()) continue;
         const auto stored = value ? parseRecord(*value) : std::nullopt;
         SymbolRecord r = stored && !clearing_ ? stored->record : SymbolRecord{};
         r.right = addCount(r.right, p.right);
         r.asked = addCount(r.asked, p.asked);
-        r.box = p.asked > 0 ? std::max(box_[n - 1], 1) : 0;
+        // Rated alone, a symbol keeps the box the file gives it.
+        if (p.answered()) r.box = std::max(box_[n - 1], 1);
+        r.rated = addChange(r.rated, p.rated);
+        r.alike = std::min(addChange(r.alike, p.alike), r.rated);
         merged = ini::writeValue(merged, text::kProgressSection, keyOf(n),
                                  formatRecord(r, stored ? stored->rest : std::string_view{}));
     }

@@ -1,18 +1,21 @@
 // What the learner has heard, per symbol: how often it was asked, how often
-// it was heard right, and its Leitner box; kept in the progress file, an INI
-// text in GBK:
+// it was heard right, and its Leitner box; and how the learner rated their
+// own attempts at saying it, 像 (alike) or 还不像 (not yet). Kept in the
+// progress file, an INI text in GBK:
 //
 //   [练习]
-//   7=7/9 3
+//   7=7/9 3 2/5
 //   上次练习=易混音
 //
 // A symbol's value begins with "right/asked", then the box (0 unseen,
-// 1..5); anything after the box, and every other key and section, is kept
-// as it is, so older and newer copies of the program can share the file.
+// 1..5), then, once the symbol has been rated, "alike/rated"; anything after
+// that, and every other key and section, is kept as it is, so older and
+// newer copies of the program can share the file (an older copy keeps the
+// ratings as a field it does not know).
 //
-// Two copies may practise at once: each keeps the answers it has not yet
-// saved apart, and every save reads the file again and adds them to what is
-// there, so the answers of both count.
+// Two copies may practise at once: each keeps the answers and ratings it
+// has not yet saved apart, and every save reads the file again and adds them
+// to what is there, so the answers of both count.
 #pragma once
 
 #include <array>
@@ -41,16 +44,20 @@ struct SymbolRecord {
     std::uint32_t right = 0;
     std::uint32_t asked = 0;
     int box = 0;
+    std::uint32_t alike = 0;  // attempts at saying it rated 像
+    std::uint32_t rated = 0;  // attempts rated at all
 };
 
 // One symbol's value as the file holds it.
 struct StoredRecord {
     SymbolRecord record;
-    std::string_view rest;  // what follows the box, its leading blank kept
+    std::string_view rest;  // what follows the box and the ratings, its leading blank kept
 };
 // Nothing for a value that does not begin with "right/asked". Counts over
-// 9 digits are not counts; right is at most asked; a missing or impossible
-// box is 1 for a symbol that was asked and 0 for one that was not.
+// 9 digits are not counts; right is at most asked and alike at most rated;
+// a missing or impossible box is 1 for a symbol that was asked and 0 for one
+// that was not. The ratings are the field after a box when it reads
+// "alike/rated"; without it, none.
 std::optional<StoredRecord> parseRecord(std::string_view value);
 std::string formatRecord(const SymbolRecord& record, std::string_view rest);
 
@@ -70,6 +77,10 @@ public:
     // An unseen symbol joins the practice in box 1.
     void enter(int n);
     void recordAnswer(int n, bool right);
+    // An attempt at saying symbol n rated 像 (alike) or 还不像; changed
+    // takes back the attempt's earlier, other rating first.
+    void recordRating(int n, bool alike);
+    void changeRating(int n, bool alike);
     bool hasUnsaved() const;
 
     PracticeSet lastSet() const { return lastSet_; }
@@ -92,6 +103,10 @@ private:
     struct Pending {
         std::uint32_t right = 0;
         std::uint32_t asked = 0;
+        std::int64_t alike = 0;  // a changed rating takes one back
+        std::int64_t rated = 0;
+        bool answered() const { return asked > 0; }
+        bool any() const { return asked > 0 || alike != 0 || rated != 0; }
     };
     std::array<SymbolRecord, kSymbolCount> stored_{};
     std::array<Pending, kSymbolCount> pending_{};

@@ -2,6 +2,8 @@
 // asked to play and when, a progress file in memory, and a small word bank.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,12 +28,35 @@ public:
         log.push_back("symbol " + std::to_string(n));
         return symbolMs;
     }
+    int playSamples(std::span<const std::int16_t> samples, int rate) override {
+        log.push_back("samples " + std::to_string(samples.size()) + " at " + std::to_string(rate));
+        played.emplace_back(samples.begin(), samples.end());
+        return static_cast<int>(samples.size() * 1000 / static_cast<std::size_t>(rate));
+    }
 
     std::vector<std::string> log;
+    std::vector<std::vector<std::int16_t>> played;  // by playSamples
     std::vector<int> voices;
     bool device = true;
     int wordMs = 600;
     int symbolMs = 900;
+};
+
+// A microphone that notes what it is asked; the test plays the recorder's
+// part and tells the session how a take went.
+class LoggedMicrophone final : public PracticeMicrophone {
+public:
+    bool record() override {
+        ++records;
+        return !busy;
+    }
+    void finish() override { ++finishes; }
+    void cancel() override { ++cancels; }
+
+    bool busy = false;  // the last take still ending
+    int records = 0;
+    int finishes = 0;
+    int cancels = 0;
 };
 
 class MemoryProgressFile final : public ProgressFile {

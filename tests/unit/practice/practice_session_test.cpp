@@ -6,6 +6,7 @@
 #include "practice_fakes.h"
 
 using namespace pelomar;
+using pelomar::testing::LoggedMicrophone;
 using pelomar::testing::LoggedSound;
 using pelomar::testing::MemoryProgressFile;
 
@@ -22,8 +23,9 @@ struct Practice {
     ProgressBook book;
     ProgressStore store{file};
     LoggedSound sound;
+    LoggedMicrophone microphone;
     Random random;
-    PracticeSession session{bank(), book, store, sound, random};
+    PracticeSession session{bank(), book, store, sound, microphone, random};
 
     const Question& q() const { return *session.question(); }
     int wrongIndex() const { return q().candidates.right == 0 ? 1 : 0; }

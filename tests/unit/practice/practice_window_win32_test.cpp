@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "media/capture_test_support.h"
 #include "practice/practice_window_win32.h"
 #include "practice_fakes.h"
 #include "ui/main_window_win32.h"
 
 using namespace pelomar;
 using pelomar::testing::LoggedSound;
+using namespace pelomar::test;
 
 namespace {
 
@@ -29,6 +31,18 @@ void pump() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+// Dispatches messages until `done` holds; false after kPatience.
+template <class Done>
+bool pumpUntil(Done done) {
+    const ULONGLONG end = GetTickCount64() + 1000 * kPatience.count();
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        pump();
+        Sleep(1);
+    }
+    return true;
 }
 
 bool hasInputContext(HWND hwnd) {
@@ -52,7 +66,11 @@ TEST_CASE("the practice window: its own top-level window beside the chart, one a
     REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
     SetWindowPos(main.hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     LoggedSound sound;
-    PracticeWindow practice(sound);
+    FakeMicrophone microphone;
+    FakeClock clock;
+    TestThreads threads;
+    SoundRecorder recorder(microphone, clock, threads);
+    PracticeWindow practice(sound, recorder);
     practice.open(GetModuleHandleW(nullptr), main.hwnd());
     REQUIRE(practice.exists());
     const HWND first = practice.hwnd();
@@ -99,4 +117,45 @@ TEST_CASE("the practice window: its own top-level window beside the chart, one a
     path = path.substr(0, path.rfind(L'\\') + 1) + std::wstring(kProgressFileName);
     CHECK(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
     DeleteFileW(path.c_str());
+}
+
+TEST_CASE("the practice window hears the microphone: R after an answer records, the comparison follows, Esc drops a take") {
+    Handler handler;
+    MainWindow main;
+    REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
+    LoggedSound sound;
+    FakeMicrophone microphone;
+    FakeClock clock;
+    TestThreads threads;
+    SoundRecorder recorder(microphone, clock, threads);
+    PracticeWindow practice(sound, recorder);
+    recorder.setOnChange([&practice] { practice.recorderChanged(); });
+    practice.open(GetModuleHandleW(nullptr), main.hwnd());
+    REQUIRE(practice.exists());
+    const HWND window = practice.hwnd();
+    SendMessageW(window, WM_KEYDOWN, '1', 0);
+    REQUIRE(practice.session()->state() != QuestionState::Asking);
+    CHECK(microphone.opens() == 0);
+
+    SendMessageW(window, WM_KEYDOWN, 'R', 0);
+    CHECK(practice.session()->take() == TakeState::Preparing);
+    REQUIRE(pumpUntil([&] { return practice.session()->take() == TakeState::Recording; }));
+    CHECK(microphone.opens() == 1);
+    microphone.deliver(joined({noise(300, -60), tone(400, 180, -18), noise(1000, -60)}));
+    REQUIRE(pumpUntil([&] { return practice.session()->page() == PracticePage::Compare; }));
+    CHECK(practice.session()->compared()->learner.durationMs() == doctest::Approx(400).epsilon(0.05));
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);  // the pictures drawn
+
+    // A take the window closes on is dropped with it.
+    SendMessageW(window, WM_KEYDOWN, 'R', 0);
+    REQUIRE(pumpUntil([&] { return practice.session()->take() == TakeState::Recording; }));
+    SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    pump();
+    CHECK_FALSE(practice.exists());
+    REQUIRE(recorder.waitForIdle(kPatience));
+    CHECK(recorder.state().phase == RecordingPhase::Cancelled);
+    CHECK(microphone.log().closed);
+    wchar_t exe[MAX_PATH];
+    std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    DeleteFileW((path.substr(0, path.rfind(L'\\') + 1) + std::wstring(kProgressFileName)).c_str());
 }

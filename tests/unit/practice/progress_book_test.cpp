@@ -158,3 +158,60 @@ TEST_CASE("a bad file is set aside and practice starts fresh; where it cannot be
         CHECK(file.text.bytes.find("2=1/2 2") != std::string::npos);
     }
 }
+
+TEST_CASE("ratings of the learner's own attempts: a further field, merged, changed, cleared") {
+    SUBCASE("read and written after the box, what follows them kept") {
+        const auto r = parseRecord("7/9 3 2/5 later");
+        REQUIRE(r.has_value());
+        CHECK(r->record.alike == 2);
+        CHECK(r->record.rated == 5);
+        CHECK(r->rest == " later");
+        CHECK(formatRecord(r->record, r->rest) == "7/9 3 2/5 later");
+        CHECK(parseRecord("7/9 3 6/5")->record.alike == 5);
+        CHECK(parseRecord("7/9 3 x")->record.rated == 0);
+        CHECK(parseRecord("7/9 3 2/5x")->rest == " 2/5x");  // not a ratings field: kept as it is
+        CHECK(formatRecord(parseRecord("7/9 3")->record, "") == "7/9 3");  // unrated symbols as before
+    }
+    SUBCASE("a symbol rated but never asked keeps its place; one asked keeps its box") {
+        ProgressBook book;
+        book.readFrom(section() + "7=3/4 4 1/2 future\r\n");
+        book.recordRating(7, true);
+        book.recordRating(20, false);
+        CHECK(book.hasUnsaved());
+        const std::string after = book.mergedInto(section() + "7=3/4 4 1/2 future\r\n");
+        CHECK(after.find(section() + "7=3/4 4 2/3 future\r\n20=0/0 0 0/1\r\n") == 0);
+        book.saved(after);
+        CHECK(book.record(7).alike == 2);
+        CHECK(book.record(7).box == 4);
+        CHECK(book.record(20).rated == 1);
+    }
+    SUBCASE("two copies rating at once both count; a changed rating moves from one count to the other") {
+        MemoryProgressFile file;
+        ProgressBook first, second;
+        ProgressStore storeA(file), storeB(file);
+        storeA.load(first);
+        storeB.load(second);
+        first.recordRating(5, true);
+        second.recordRating(5, true);
+        REQUIRE(storeA.save(first));
+        REQUIRE(storeB.save(second));
+        first.changeRating(5, false);  // the first copy's attempt: 还不像 after all
+        REQUIRE(storeA.save(first));
+        ProgressBook reader;
+        reader.readFrom(file.text.bytes);
+        CHECK(reader.record(5).rated == 2);
+        CHECK(reader.record(5).alike == 1);
+    }
+    SUBCASE("clearing the records clears the ratings") {
+        MemoryProgressFile file;
+        file.text = present(section() + "3=5/6 4 2/3 x\r\n");
+        ProgressBook book;
+        ProgressStore store(file);
+        store.load(book);
+        CHECK(book.record(3).rated == 3);
+        book.clear();
+        CHECK(book.record(3).rated == 0);
+        REQUIRE(store.save(book));
+        CHECK(file.text.bytes.find("3=0/0 0 x") != std::string::npos);
+    }
+}
