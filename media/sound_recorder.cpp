@@ -173,8 +173,18 @@ SoundRecorder::~SoundRecorder() {
     ended_.wait(lock, [this] { return !working_; });
 }
 
+void SoundRecorder::setOnChange(std::function<void()> onChange) {
+    std::lock_guard lock(mutex_);
+    onChange_ = std::move(onChange);
+}
+
 void SoundRecorder::changed() {
-    if (onChange_) onChange_();
+    std::function<void()> tell;
+    {
+        std::lock_guard lock(mutex_);
+        tell = onChange_;
+    }
+    if (tell) tell();
 }
 
 bool SoundRecorder::record() {

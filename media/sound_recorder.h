@@ -94,8 +94,8 @@ public:
     SoundRecorder& operator=(const SoundRecorder&) = delete;
 
     // Called on a worker's thread whenever the phase changes; the user
-    // interface posts itself a message there. Set before the first take.
-    void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+    // interface posts itself a message there. Empty for none.
+    void setOnChange(std::function<void()> onChange);
 
     // Starts a take and returns at once. False, with nothing started, while
     // the last take is still ending, or when no worker could be had.

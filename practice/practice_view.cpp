@@ -19,10 +19,10 @@ constexpr int kChartFirstLeft = 157;
 // The comparison: the strips' left edge and right edge, the rows' tops, the
 // axis under them, the buttons.
 constexpr int kPictureLeft = 70, kPictureRight = kPracticeClientWidth - kMargin;
-constexpr int kEnvelopeHeight = 30;
+constexpr int kEnvelopeHeight = 30, kBandsGap = 2;
 constexpr int kRowTop[2] = {78, 158};
-constexpr int kAxisTop = 232;
-constexpr int kCompareButtonTop = 258, kCompareButtonHeight = 26;
+constexpr int kAxisTop = 236;
+constexpr int kCompareButtonTop = 262, kCompareButtonHeight = 26;
 constexpr int kMeterWidth = 100;
 
 constexpr Colour kButtonFace{234, 238, 242};
@@ -395,7 +395,7 @@ private:
         button(compareButtonBox(CompareButton::Again), s_.take() == TakeState::None ? text::wide::kPracticeRecordAgain : sayItLabel(),
                Target::SayIt);
         button(compareButtonBox(CompareButton::GoOn), text::wide::kPracticeGoOn, Target::Next);
-        text({kMargin, 290, kPracticeClientWidth - kMargin, 326}, std::wstring(text::wide::kPracticeSayPrivacy), kMuted,
+        text({kMargin, 293, kPracticeClientWidth - kMargin, 328}, std::wstring(text::wide::kPracticeSayPrivacy), kMuted,
              Align::Left, TextSize::Normal, true);
         if (!takeStatus(324)) status(std::wstring(text::wide::kPracticeCompareHint));
         button(progressBox(), text::wide::kPracticeProgress, Target::Progress);
@@ -477,7 +477,7 @@ Box compareButtonBox(CompareButton button) {
 
 Box envelopeBox(int row) { return {kPictureLeft, kRowTop[row], kPictureRight, kRowTop[row] + kEnvelopeHeight}; }
 Box bandsBox(int row) {
-    const int top = kRowTop[row] + kEnvelopeHeight;
+    const int top = kRowTop[row] + kEnvelopeHeight + kBandsGap;
     return {kPictureLeft, top, kPictureRight, top + kBands};
 }
 

@@ -73,9 +73,12 @@ struct PracticeWindow::Practice {
     PracticeSession session;
 };
 
-PracticeWindow::PracticeWindow(PracticeSound& sound, SoundRecorder& recorder) : sound_(sound), recorder_(recorder) {}
+PracticeWindow::PracticeWindow(PracticeSound& sound, SoundRecorder& recorder) : sound_(sound), recorder_(recorder) {
+    recorder_.setOnChange([this] { recorderChanged(); });
+}
 
 PracticeWindow::~PracticeWindow() {
+    recorder_.setOnChange(nullptr);
     close();
     releaseFonts();
     releaseBackBuffer();

@@ -29,6 +29,7 @@ namespace pelomar {
 
 class PracticeWindow {
 public:
+    // Takes the recorder's news for as long as it lives.
     PracticeWindow(PracticeSound& sound, SoundRecorder& recorder);
     ~PracticeWindow();
     PracticeWindow(const PracticeWindow&) = delete;
@@ -46,8 +47,6 @@ public:
     bool forwardKey(unsigned virtualKey, bool repeat);
     // The chart started a sound of its own.
     void chartSoundStarted();
-    // The recorder's news, on its worker's thread: passed on to the window.
-    void recorderChanged();
 
     // For the tests and the benchmark.
     const PracticeSession* session() const;
@@ -67,6 +66,8 @@ private:
     void onTimer();
     void onDestroy();
     void onEndSession();
+    // The recorder's news, on its worker's thread: passed on to the window.
+    void recorderChanged();
     void onRecorderChanged();
     void onMeter();
 

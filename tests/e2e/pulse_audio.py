@@ -1,14 +1,18 @@
 """A private PulseAudio server for the tests that need a microphone.
 
 Its default source is a pipe source fed through a FIFO in real time: 10 ms
-chunks paced by the clock, quiet noise between the sounds a test has it say
-(a pipe source takes unpaced data at once, before a recording starts). Its
+chunks paced by the clock, quiet noise between the sounds a test has it say.
+The pipe source reads only while something records, and then takes at
+once whatever waits in the FIFO: the FIFO is kept small and the time nobody
+records passes without its noise, so a recording does not begin with
+seconds of the past. Its
 default sink is a null sink, 22050 Hz mono, whose monitor parec records:
 it keeps real time, which a pipe sink does not. Wine reaches it through its
 pulse driver (a prefix of its own whose Drivers key says Audio = pulse) and
 PULSE_SERVER. The server, the feeder and parec are ended by their ids.
 """
 import array
+import fcntl
 import os
 import random
 import shutil
@@ -73,6 +77,14 @@ class PulseServer:
     def _feed(self):
         noise = random.Random(1)
         fd = os.open(self.fifo, os.O_WRONLY)
+        # The pipe source reads only while something records: meanwhile the
+        # FIFO fills. A small FIFO that is never waited on keeps what a
+        # recording finds there at its start to some 90 ms.
+        try:
+            fcntl.fcntl(fd, getattr(fcntl, "F_SETPIPE_SZ", 1031), 4096)
+        except OSError:
+            pass
+        os.set_blocking(fd, False)
         try:
             start = time.monotonic()
             fed = 0
@@ -80,12 +92,20 @@ class PulseServer:
                 due = int((time.monotonic() - start) * RATE) + CHUNK
                 while fed < due:
                     with self.lock:
-                        if self.queue and self.said_at is None:
-                            self.said_at = time.monotonic()
                         piece = self.queue[:CHUNK]
-                        del self.queue[:CHUNK]
+                    speech = len(piece)
                     piece.extend(noise.randint(-ROOM, ROOM) for _ in range(CHUNK - len(piece)))
-                    os.write(fd, piece.tobytes())
+                    try:
+                        os.write(fd, piece.tobytes())
+                    except BlockingIOError:
+                        # Nobody records: the time passes without its noise,
+                        # and what is to be said waits.
+                        fed = due
+                        break
+                    with self.lock:
+                        if speech and self.said_at is None:
+                            self.said_at = time.monotonic()
+                        del self.queue[:speech]
                     fed += CHUNK
                 time.sleep(0.005)
         except OSError:

@@ -29,7 +29,7 @@ from harness import SessionTestCase, wait_until  # noqa: E402
 START_TIMEOUT = 20.0
 PRACTICE_TITLE = "^听音练习 - Pelomar$"
 PRACTICE_ITEM = 12  # 听音练习, 1-based among the menu's 16 items
-CLIENT = (432, 356)
+CLIENT = (432, 376)
 WORD_FORMAT = (22050, 16)  # the words' format, as the program plays them
 LOUD = 400          # a sample above this (16-bit scale) is sound, not silence
 MATCH_SAMPLES = 1500

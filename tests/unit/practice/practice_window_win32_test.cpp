@@ -129,7 +129,6 @@ TEST_CASE("the practice window hears the microphone: R after an answer records, 
     TestThreads threads;
     SoundRecorder recorder(microphone, clock, threads);
     PracticeWindow practice(sound, recorder);
-    recorder.setOnChange([&practice] { practice.recorderChanged(); });
     practice.open(GetModuleHandleW(nullptr), main.hwnd());
     REQUIRE(practice.exists());
     const HWND window = practice.hwnd();
