@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "media/kept_for_the_run.h"
 
@@ -199,8 +200,7 @@ bool SoundRecorder::record() {
         }
         take = take_.get();
         working_ = true;
-        recording_.clear();
-        recording_.shrink_to_fit();
+        recording_ = {};
     }
     bool started = false;
     try {
@@ -230,19 +230,24 @@ RecorderState SoundRecorder::state() const {
     return {last_, -90.0f, 0};
 }
 
-std::vector<std::int16_t> SoundRecorder::takeRecording() {
+Recording SoundRecorder::takeRecording() {
     std::lock_guard lock(mutex_);
-    return std::move(recording_);
+    return std::exchange(recording_, {});
 }
 
 void SoundRecorder::work(RecordingTake* take) {
     const bool released = take->run(device_, clock_);
+    Recording recorded;
+    if (take->ending() == RecordingPhase::Recorded) {
+        recorded.samples = std::move(take->samples());
+        recorded.picture = measureSound(recorded.samples, kCaptureRate);
+    }
     std::unique_ptr<RecordingTake> ended;
     {
         std::lock_guard lock(mutex_);
         ended = std::move(take_);
         last_ = take->ending();
-        if (last_ == RecordingPhase::Recorded) recording_ = std::move(take->samples());
+        recording_ = std::move(recorded);
     }
     // The device still holds blocks of the take: it may still write into them.
     if (!released) keepForTheRun(std::move(ended));

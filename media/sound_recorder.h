@@ -18,6 +18,7 @@
 #include <mutex>
 #include <vector>
 
+#include "media/sound_picture.h"
 #include "media/sound_player.h"
 #include "media/sound_voice.h"
 #include "media/speech_detector.h"
@@ -83,6 +84,14 @@ struct RecorderState {
     int heardMs = 0;         // recorded so far
 };
 
+// What a take that heard speech hands over: its samples at kCaptureRate
+// and their picture, measured on the worker so that the user interface does
+// not wait for it.
+struct Recording {
+    std::vector<std::int16_t> samples;
+    SoundPicture picture;
+};
+
 class RecordingTake;
 
 class SoundRecorder {
@@ -106,8 +115,8 @@ public:
     void cancel();
 
     RecorderState state() const;
-    // The samples of the take that ended Recorded, once; empty otherwise.
-    std::vector<std::int16_t> takeRecording();
+    // The take that ended Recorded, once; empty samples otherwise.
+    Recording takeRecording();
 
     // Cancels the take and waits up to `patience` for its worker; true when
     // it has ended.
@@ -129,7 +138,7 @@ private:
     std::unique_ptr<RecordingTake> take_;  // the running take
     bool working_ = false;                 // its worker has not finished
     RecordingPhase last_ = RecordingPhase::Idle;  // how the last take ended
-    std::vector<std::int16_t> recording_;
+    Recording recording_;
 };
 
 // One take; the recorder's worker runs it. In the header for the tests.

@@ -111,7 +111,7 @@ void PracticeSession::playStep(std::int64_t now) {
         break;
     case Step::Model:
         if (attempt) {
-            const PcmSound model = modelSound(attempt->model);
+            const PcmSound& model = modelSamples(attempt->model);
             length = sound_.playSamples(model.samples, model.rate);
         }
         gap = kCompareGapMs;
@@ -316,11 +316,11 @@ void PracticeSession::cancelTake() {
     microphone_.cancel();
 }
 
-void PracticeSession::takeRecording() {
+void PracticeSession::takeStarted() {
     if (take_ == TakeState::Preparing) take_ = TakeState::Recording;
 }
 
-void PracticeSession::takeEnded(RecordingPhase ending, std::vector<std::int16_t> recording, std::int64_t now) {
+void PracticeSession::takeEnded(RecordingPhase ending, Recording recording, std::int64_t now) {
     if (take_ == TakeState::None) return;  // cancelled: nothing of it is wanted
     take_ = TakeState::None;
     switch (ending) {
@@ -338,22 +338,32 @@ void PracticeSession::takeEnded(RecordingPhase ending, std::vector<std::int16_t>
     default:
         return;
     }
-    auto attempt = std::make_unique<Attempt>();
-    attempt->model = takeModel_;
-    attempt->recording = std::move(recording);
-    attempt->learner = measureSound(attempt->recording, kCaptureRate);
-    if (attempt->learner.sounding.empty()) {
+    if (recording.picture.sounding.empty()) {
         trouble_ = TakeTrouble::NothingHeard;
         return;
     }
+    auto attempt = std::make_unique<Attempt>();
+    attempt->model = takeModel_;
+    attempt->recording = std::move(recording.samples);
+    attempt->learner = std::move(recording.picture);
     attempt->played = playedPart(attempt->recording, kCaptureRate, attempt->learner.sounding);
-    const PcmSound model = modelSound(takeModel_);
-    attempt->modelPicture = measureSound(model.samples, model.rate);
+    attempt->modelPicture = modelPicture(takeModel_);
     // The last attempt of each symbol is kept; an earlier one goes.
     const int symbol = takeModel_.symbol;
     attempts_[symbol - 1] = std::move(attempt);
     if (takeFrom_ != PracticePage::Compare) comparedFrom_ = takeFrom_;
     compare(symbol, now);
+}
+
+const PcmSound& PracticeSession::modelSamples(const SayModel& model) {
+    if (!model_ || !(model_->model == model)) model_ = ModelMade{model, modelSound(model), std::nullopt};
+    return model_->sound;
+}
+
+const SoundPicture& PracticeSession::modelPicture(const SayModel& model) {
+    const PcmSound& sound = modelSamples(model);
+    if (!model_->picture) model_->picture = measureSound(sound.samples, sound.rate);
+    return *model_->picture;
 }
 
 void PracticeSession::compare(int symbol, std::int64_t now) {

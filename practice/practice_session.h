@@ -73,7 +73,7 @@ struct Attempt {
     SayModel model;
     std::vector<std::int16_t> recording;  // at kCaptureRate
     SampleSpan played;                    // the part of it played back: its speech with some air
-    SoundPicture learner;                 // of the played part
+    SoundPicture learner;
     SoundPicture modelPicture;
     int rating = -1;  // -1 not rated, 1 像, 0 还不像
 };
@@ -136,9 +136,9 @@ public:
 
     // The microphone's news about the take: it records; its level now; how it
     // ended, with the recording when it heard speech.
-    void takeRecording();
+    void takeStarted();
     void takeLevel(float levelDb) { takeLevel_ = levelDb; }
-    void takeEnded(RecordingPhase ending, std::vector<std::int16_t> recording, std::int64_t now);
+    void takeEnded(RecordingPhase ending, Recording recording, std::int64_t now);
     // The pointer is over this; true when that changes what is drawn.
     bool hover(const Hit& hit);
 
@@ -183,6 +183,9 @@ private:
     void sayIt();
     void cancelTake();
     void compare(int symbol, std::int64_t now);
+    // The model's samples and picture, made once for the model in use.
+    const PcmSound& modelSamples(const SayModel& model);
+    const SoundPicture& modelPicture(const SayModel& model);
     void playComparison(std::int64_t now);
     void rate(bool alike, std::int64_t now);
     void leaveComparison(std::int64_t now);
@@ -221,6 +224,12 @@ private:
     int comparedSymbol_ = 0;
     PracticePage comparedFrom_ = PracticePage::Questions;
     std::array<std::unique_ptr<Attempt>, kSymbolCount> attempts_;
+    struct ModelMade {
+        SayModel model;
+        PcmSound sound;
+        std::optional<SoundPicture> picture;
+    };
+    std::optional<ModelMade> model_;
 
     // The sounds after a wrong answer, or of a comparison: what plays next,
     // and when.

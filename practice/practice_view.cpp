@@ -22,7 +22,7 @@ constexpr int kPictureLeft = 70, kPictureRight = kPracticeClientWidth - kMargin;
 constexpr int kEnvelopeHeight = 30, kBandsGap = 2;
 constexpr int kRowTop[2] = {78, 158};
 constexpr int kAxisTop = 236;
-constexpr int kCompareButtonTop = 262, kCompareButtonHeight = 26;
+constexpr int kCompareButtonTop = 259, kCompareButtonHeight = 25;
 constexpr int kMeterWidth = 100;
 
 constexpr Colour kButtonFace{234, 238, 242};
@@ -395,7 +395,7 @@ private:
         button(compareButtonBox(CompareButton::Again), s_.take() == TakeState::None ? text::wide::kPracticeRecordAgain : sayItLabel(),
                Target::SayIt);
         button(compareButtonBox(CompareButton::GoOn), text::wide::kPracticeGoOn, Target::Next);
-        text({kMargin, 293, kPracticeClientWidth - kMargin, 328}, std::wstring(text::wide::kPracticeSayPrivacy), kMuted,
+        text({kMargin, 288, kPracticeClientWidth - kMargin, 327}, std::wstring(text::wide::kPracticeSayPrivacy), kMuted,
              Align::Left, TextSize::Normal, true);
         if (!takeStatus(324)) status(std::wstring(text::wide::kPracticeCompareHint));
         button(progressBox(), text::wide::kPracticeProgress, Target::Progress);

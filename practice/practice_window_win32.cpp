@@ -173,7 +173,7 @@ void PracticeWindow::onRecorderChanged() {
         return;
     case RecordingPhase::Recording:
         if (session.take() == TakeState::Preparing) {
-            session.takeRecording();
+            session.takeStarted();
             SetTimer(hwnd_, kMeterTimer, kMeterMs, nullptr);
         }
         break;

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     }
     recorder.waitForIdle(std::chrono::seconds(20));
     std::printf("%d ms heard, loudest frame %.1f dB\n", heard, loudest);
-    const std::vector<std::int16_t> samples = recorder.takeRecording();
+    const std::vector<std::int16_t> samples = recorder.takeRecording().samples;
     if (FILE* out = std::fopen(argv[1], "wb")) {
         std::fwrite(samples.data(), sizeof(std::int16_t), samples.size(), out);
         std::fclose(out);

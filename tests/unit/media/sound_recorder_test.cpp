@@ -68,9 +68,10 @@ TEST_CASE("a take records what the microphone delivers, and ends 600 ms after th
     REQUIRE(rig.waitForEnd());
     const std::size_t kept = samplesFor(300 + 500 + kSpeechEndMs, kCaptureRate);
     CHECK(rig.recorder.state().phase == RecordingPhase::Recorded);
-    const Samples recording = rig.recorder.takeRecording();
-    CHECK(recording == Samples(said.begin(), said.begin() + static_cast<std::ptrdiff_t>(kept)));
-    CHECK(rig.recorder.takeRecording().empty());  // handed over once
+    const Recording recording = rig.recorder.takeRecording();
+    CHECK(recording.samples == Samples(said.begin(), said.begin() + static_cast<std::ptrdiff_t>(kept)));
+    CHECK(recording.picture.durationMs() == doctest::Approx(500).epsilon(0.04));  // measured on the worker
+    CHECK(rig.recorder.takeRecording().samples.empty());  // handed over once
 
     const CaptureLog log = rig.mic.log();
     checkReleased(log);
@@ -122,7 +123,7 @@ TEST_CASE("a take that hears no speech, or no microphone, or a busy one, ends wi
         CHECK(rig.recorder.state().phase == RecordingPhase::Refused);
         checkReleased(rig.mic.log());
     }
-    CHECK(rig.recorder.takeRecording().empty());
+    CHECK(rig.recorder.takeRecording().samples.empty());
 }
 
 TEST_CASE("the learner can end a take early, or drop it; one take at a time") {
@@ -137,7 +138,7 @@ TEST_CASE("the learner can end a take early, or drop it; one take at a time") {
         rig.recorder.finish();
         REQUIRE(rig.waitForEnd());
         CHECK(rig.recorder.state().phase == RecordingPhase::Recorded);
-        const Samples recording = rig.recorder.takeRecording();
+        const Samples recording = rig.recorder.takeRecording().samples;
         REQUIRE(recording.size() >= said.size());
         CHECK(Samples(recording.begin(), recording.begin() + static_cast<std::ptrdiff_t>(said.size())) == said);
     }
@@ -145,7 +146,7 @@ TEST_CASE("the learner can end a take early, or drop it; one take at a time") {
         rig.recorder.cancel();
         REQUIRE(rig.waitForEnd());
         CHECK(rig.recorder.state().phase == RecordingPhase::Cancelled);
-        CHECK(rig.recorder.takeRecording().empty());
+        CHECK(rig.recorder.takeRecording().samples.empty());
     }
     checkReleased(rig.mic.log());
     // The next take opens the microphone again.

@@ -27,6 +27,9 @@ const WordBank& bank() {
 // A learner saying something: room noise, 350 ms of voice, room noise.
 Samples said(int ms = 350) { return joined({noise(400, -60), tone(ms, 180, -18), noise(700, -60)}); }
 
+// A take's recording as the recorder hands it over.
+Recording recordingOf(const Samples& samples) { return {samples, measureSound(samples, kCaptureRate)}; }
+
 struct Practice {
     MemoryProgressFile file;
     ProgressBook book;
@@ -50,8 +53,8 @@ struct Practice {
     // R, the microphone records, the take ends with these samples.
     void record(const Samples& samples, std::int64_t now) {
         session.key(PracticeKey::Record, now);
-        session.takeRecording();
-        session.takeEnded(RecordingPhase::Recorded, samples, now + 1500);
+        session.takeStarted();
+        session.takeEnded(RecordingPhase::Recorded, recordingOf(samples), now + 1500);
     }
 };
 
@@ -75,13 +78,13 @@ TEST_CASE("after an answer R records the learner; the comparison plays model, le
     CHECK(p.session.take() == TakeState::Preparing);
     p.runUntil(5000);
     CHECK(p.since(mark) == std::vector<std::string>{"stop"});  // the wrong answer's sounds were cut
-    p.session.takeRecording();
+    p.session.takeStarted();
     p.session.takeLevel(-20.0f);
     CHECK(p.session.take() == TakeState::Recording);
     CHECK(p.session.takeLevel() == -20.0f);
 
     const Samples recording = said();
-    p.session.takeEnded(RecordingPhase::Recorded, recording, 6000);
+    p.session.takeEnded(RecordingPhase::Recorded, recordingOf(recording), 6000);
     REQUIRE(p.session.page() == PracticePage::Compare);
     const Attempt* a = p.session.compared();
     REQUIRE(a != nullptr);
@@ -136,7 +139,7 @@ TEST_CASE("a take that gives nothing leaves the page as it was, with its own lin
     }
     // Recorded, but nothing in it sounds: nothing heard all the same.
     p.session.key(PracticeKey::Record, 400);
-    p.session.takeEnded(RecordingPhase::Recorded, silence(800), 500);
+    p.session.takeEnded(RecordingPhase::Recorded, recordingOf(silence(800)), 500);
     CHECK(p.session.trouble() == TakeTrouble::NothingHeard);
     CHECK(p.session.page() == PracticePage::Questions);
 
@@ -145,7 +148,7 @@ TEST_CASE("a take that gives nothing leaves the page as it was, with its own lin
     CHECK(p.session.trouble() == TakeTrouble::None);
     p.session.key(PracticeKey::Slow, 700);
     CHECK(p.microphone.cancels == 1);
-    p.session.takeEnded(RecordingPhase::Recorded, said(), 800);
+    p.session.takeEnded(RecordingPhase::Recorded, recordingOf(said()), 800);
     CHECK(p.session.page() == PracticePage::Questions);
     CHECK(p.session.compared() == nullptr);
     // The line goes with the question.
@@ -163,11 +166,11 @@ TEST_CASE("R during a take ends it; in the comparison 1 and 2 rate it, a second 
     p.session.key(PracticeKey::Record, 200);
     p.session.key(PracticeKey::Record, 250);  // still opening: nothing to end
     CHECK(p.microphone.finishes == 0);
-    p.session.takeRecording();
+    p.session.takeStarted();
     p.session.key(PracticeKey::Record, 300);
     CHECK(p.microphone.finishes == 1);
     CHECK(p.microphone.records == 1);
-    p.session.takeEnded(RecordingPhase::Recorded, said(), 400);
+    p.session.takeEnded(RecordingPhase::Recorded, recordingOf(said()), 400);
     REQUIRE(p.session.page() == PracticePage::Compare);
 
     const int asked = p.session.roundAsked();
