@@ -9,17 +9,6 @@
 namespace pelomar {
 namespace {
 
-class Locked {
-public:
-    explicit Locked(VoiceSync& sync) : sync_(sync) { sync_.lock(); }
-    ~Locked() { sync_.unlock(); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    VoiceSync& sync_;
-};
-
 constexpr std::size_t kLimitSamples = static_cast<std::size_t>(kCaptureRate) * kRecordingLimitMs / 1000;
 
 }  // namespace
@@ -34,7 +23,7 @@ RecordingTake::~RecordingTake() {
     // The callback that handed back the last block may still be leaving the
     // lock: once the lock has been passed through, it has let go of the take.
     if (sync_) {
-        Locked passThrough(*sync_);
+        SyncLock passThrough(*sync_);
     }
     stream_.reset();
 }
@@ -61,24 +50,24 @@ void RecordingTake::wake() {
 }
 
 void RecordingTake::blockRecorded() {
-    Locked locked(*sync_);
+    SyncLock locked(*sync_);
     --queued_;
     sync_->wake();
 }
 
 int RecordingTake::blocksOut() {
-    Locked locked(*sync_);
+    SyncLock locked(*sync_);
     return queued_;
 }
 
 bool RecordingTake::queue(int index) {
     {
-        Locked locked(*sync_);
+        SyncLock locked(*sync_);
         ++queued_;  // counted first: the device may hand it back before queueBlock returns
     }
     std::int16_t* block = ring_.data() + static_cast<std::size_t>(index) * kCaptureBlockSamples;
     if (!stream_->queueBlock(index, block, kCaptureBlockSamples)) {
-        Locked locked(*sync_);
+        SyncLock locked(*sync_);
         --queued_;
         return false;
     }

@@ -4,20 +4,6 @@
 #include <new>
 
 namespace pelomar {
-namespace {
-
-class Locked {
-public:
-    explicit Locked(VoiceSync& sync) : sync_(sync) { sync_.lock(); }
-    ~Locked() { sync_.unlock(); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    VoiceSync& sync_;
-};
-
-}  // namespace
 
 SoundVoice::SoundVoice(const WavChunks& wav, bool loop)
     : format_(deviceFormat(wav.format)), samples_(wav.samples.begin(), wav.samples.end()), loop_(loop) {}
@@ -26,7 +12,7 @@ SoundVoice::~SoundVoice() {
     // The callback that reported the last block may still be leaving the
     // lock: once the lock has been passed through, it has let go of the voice.
     if (sync_) {
-        Locked passThrough(*sync_);
+        SyncLock passThrough(*sync_);
     }
     stream_.reset();  // closed before the blocks it pointed into are freed
 }
@@ -40,7 +26,7 @@ void SoundVoice::requestStop() {
 void SoundVoice::blockPlayed() {
     // Both under the lock: the worker passes through it before the voice is
     // destroyed, so the wake-up is never given to a voice that is gone.
-    Locked locked(*sync_);
+    SyncLock locked(*sync_);
     --queued_;
     sync_->wake();
 }
@@ -103,11 +89,11 @@ bool SoundVoice::queueNextBlock() {
     const std::size_t size = std::min(kBlockBytes, samples_.size() - position_);
     const unsigned char* block = samples_.data() + position_;
     {
-        Locked locked(*sync_);
+        SyncLock locked(*sync_);
         ++queued_;  // counted first: the device may give it back before queueBlock returns
     }
     if (!stream_->queueBlock(nextBlock_, block, size)) {
-        Locked locked(*sync_);
+        SyncLock locked(*sync_);
         --queued_;
         return false;
     }
@@ -127,7 +113,7 @@ void SoundVoice::releaseReturned(int count) {
 }
 
 int SoundVoice::blocksOut() {
-    Locked locked(*sync_);
+    SyncLock locked(*sync_);
     return queued_;
 }
 

@@ -74,6 +74,18 @@ public:
     virtual void waitUntil(std::int64_t deadlineMs) = 0;
 };
 
+// Holds a VoiceSync's lock for a scope.
+class SyncLock {
+public:
+    explicit SyncLock(VoiceSync& sync) : sync_(sync) { sync_.lock(); }
+    ~SyncLock() { sync_.unlock(); }
+    SyncLock(const SyncLock&) = delete;
+    SyncLock& operator=(const SyncLock&) = delete;
+
+private:
+    VoiceSync& sync_;
+};
+
 // Time as the workers see it, and the waits that go with it.
 class Clock {
 public:

@@ -36,6 +36,19 @@ const WordBank& wordBank() {
 
 RECT rectOf(const Box& b) { return {b.left, b.top, b.right, b.bottom}; }
 
+// 0x00RRGGBB pixels, top row first, onto the device context.
+void putPixels(HDC dc, int x, int y, int width, int height, const std::uint32_t* pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                      static_cast<UINT>(height), pixels, &info, DIB_RGB_COLORS);
+}
+
 HFONT makeFont(int height, int weight, DWORD charset, const wchar_t* face) {
     return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
@@ -316,15 +329,7 @@ void PracticeWindow::draw(HDC dc, const DrawItem& item) {
 void PracticeWindow::drawPixels(HDC dc, const DrawItem& item) {
     const int width = item.box.width(), height = item.box.height();
     if (width <= 0 || height <= 0 || item.pixels.size() != static_cast<std::size_t>(width) * height) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, item.box.left, item.box.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
-                      static_cast<UINT>(height), item.pixels.data(), &info, DIB_RGB_COLORS);
+    putPixels(dc, item.box.left, item.box.top, width, height, item.pixels.data());
 }
 
 void PracticeWindow::drawCell(HDC dc, const DrawItem& item) {
@@ -339,16 +344,7 @@ void PracticeWindow::drawCell(HDC dc, const DrawItem& item) {
         for (std::uint32_t p : source) shaded.push_back(shadedPixel(p, item.shade));
         pixels = shaded.data();
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = cell.width();
-    info.bmiHeader.biHeight = -cell.height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, item.box.left, item.box.top, static_cast<DWORD>(cell.width()),
-                      static_cast<DWORD>(cell.height()), 0, 0, 0, static_cast<UINT>(cell.height()), pixels, &info,
-                      DIB_RGB_COLORS);
+    putPixels(dc, item.box.left, item.box.top, cell.width(), cell.height(), pixels);
 }
 
 // The word centred, the letters that carry the sound in the item's colour

@@ -19,6 +19,9 @@ import shutil
 import subprocess
 import threading
 import time
+import unittest
+
+import harness
 
 RATE = 22050
 CHUNK = RATE // 100  # 10 ms
@@ -162,6 +165,36 @@ class PulseServer:
             # The server's end breaks the pipe, which ends the feeder.
             self.feeder.join(timeout=10)
             self.feeder = None
+
+
+class PulseTestCase(unittest.TestCase):
+    """A test case class whose module shares a PulseAudio server and a Wine
+    session of its own (prefix and all) that records and plays through it."""
+
+    session = None
+    pulse = None
+
+    @classmethod
+    def setUpClass(cls):
+        if not PulseServer.available():
+            raise unittest.SkipTest("pulseaudio and parec (pulseaudio-utils) are not installed")
+        cls.pulse = PulseServer(os.path.join(harness.WORK_DIR, "pulse-" + cls.__name__))
+        cls.pulse.start()
+        cls.session = harness.Session(cls.__name__, prefix_name="wineprefix-pulse", audio="pulse")
+        cls.session.extra_env = cls.pulse.env()
+        cls.session.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.session:
+            cls.session.stop()
+        if cls.pulse:
+            cls.pulse.stop()
+
+    def tearDown(self):
+        for program in self.session.programs:
+            program.kill()
+        self.session.programs = []
 
 
 def samples_of(path):

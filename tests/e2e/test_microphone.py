@@ -78,27 +78,7 @@ def take(session, name, say=None):
     return code, recording, [first] + rest.splitlines()
 
 
-class MicrophoneTest(unittest.TestCase):
-    session = None
-    pulse = None
-
-    @classmethod
-    def setUpClass(cls):
-        if not pulse_audio.PulseServer.available():
-            raise unittest.SkipTest("pulseaudio and parec (pulseaudio-utils) are not installed")
-        cls.pulse = pulse_audio.PulseServer(os.path.join(WORK_DIR, "pulse-microphone"))
-        cls.pulse.start()
-        cls.session = harness.Session(cls.__name__, prefix_name="wineprefix-pulse", audio="pulse")
-        cls.session.extra_env = cls.pulse.env()
-        cls.session.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        if cls.session:
-            cls.session.stop()
-        if cls.pulse:
-            cls.pulse.stop()
-
+class MicrophoneTest(pulse_audio.PulseTestCase):
     def test_a_word_said_is_recorded_as_it_was_said(self):
         word = said_word("ship", "ship")
         code, recording, lines = take(self.session, "ship", say=lambda: self.pulse.say(word))

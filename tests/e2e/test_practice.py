@@ -60,10 +60,10 @@ def samples_of(raw, bits=16):
     return data
 
 
-def sounds_in(samples, rate, start=0):
+def sounds_in(samples, rate, start=0, quiet_ms=100):
     """(first, end) of each sound from start on: runs of samples with no
-    100 ms of quiet inside."""
-    QUIET_RUN = rate // 10
+    quiet_ms of quiet inside."""
+    QUIET_RUN = rate * quiet_ms // 1000
     found = []
     i, n = start, len(samples)
     while i < n:

@@ -25,25 +25,12 @@ WRONG_RED = (200, 40, 40)
 ENVELOPES = [(70, 78, 424, 108), (70, 158, 424, 188)]  # the model's and the learner's, in the client area
 STATUS = (8, 330, 324, 372)
 METER = (50, 340)  # inside the level meter, white while a take records
-LOUD = 400
-GAP = pulse_audio.RATE // 4  # 250 ms of quiet parts two sounds
 
 
 def sounds_in(samples):
-    """(first, end) of each sound: runs with no 250 ms of quiet inside."""
-    found, i, n = [], 0, len(samples)
-    while i < n:
-        while i < n and abs(samples[i]) <= LOUD:
-            i += 1
-        if i >= n:
-            break
-        first, quiet, j = i, 0, i
-        while j < n and quiet < GAP:
-            quiet = quiet + 1 if abs(samples[j]) <= LOUD else 0
-            j += 1
-        found.append((first, j - quiet))
-        i = j
-    return found
+    """(first, end) of each sound played: 250 ms of quiet part two sounds, so
+    that the closure of a stop does not cut a word in two."""
+    return test_practice.sounds_in(samples, pulse_audio.RATE, quiet_ms=250)
 
 
 def same_sound(a, b, window=1500, slack=1200):
@@ -95,27 +82,7 @@ class SayItSession:
         self.session.screenshot().crop((x, y, x + w, y + h)).save(os.path.join(harness.ARTIFACTS, name))
 
 
-class SayItTest(unittest.TestCase, SayItSession):
-    session = None
-    pulse = None
-
-    @classmethod
-    def setUpClass(cls):
-        if not pulse_audio.PulseServer.available():
-            raise unittest.SkipTest("pulseaudio and parec (pulseaudio-utils) are not installed")
-        cls.pulse = pulse_audio.PulseServer(os.path.join(harness.WORK_DIR, "pulse-say-it"))
-        cls.pulse.start()
-        cls.session = harness.Session(cls.__name__, prefix_name="wineprefix-pulse", audio="pulse")
-        cls.session.extra_env = cls.pulse.env()
-        cls.session.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        if cls.session:
-            cls.session.stop()
-        if cls.pulse:
-            cls.pulse.stop()
-
+class SayItTest(pulse_audio.PulseTestCase, SayItSession):
     def test_the_recording_is_played_between_the_models_and_drawn(self):
         word = test_microphone.said_word("pelomar", "pelomar")
         played = os.path.join(harness.WORK_DIR, "say-it-speakers.raw")
@@ -148,11 +115,6 @@ class SayItTest(unittest.TestCase, SayItSession):
         self.assertTrue(self.program.running())
         self.session.key("Escape")
         self.assertTrue(wait_until(lambda: not self.session.windows(test_practice.PRACTICE_TITLE), 10))
-
-    def tearDown(self):
-        for program in self.session.programs:
-            program.kill()
-        self.session.programs = []
 
 
 class NoMicrophoneSayItTest(harness.SessionTestCase, SayItSession):

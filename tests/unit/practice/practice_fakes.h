@@ -11,6 +11,12 @@
 
 namespace pelomar::testing {
 
+// Every embedded word, built once for all the tests.
+inline const WordBank& embeddedBank() {
+    static const WordBank built = embeddedWordBank();
+    return built;
+}
+
 class LoggedSound final : public PracticeSound {
 public:
     void stopEverything() override { log.push_back("stop"); }

@@ -12,11 +12,6 @@ using pelomar::testing::MemoryProgressFile;
 
 namespace {
 
-const WordBank& bank() {
-    static const WordBank built = embeddedWordBank();
-    return built;
-}
-
 struct Practice {
     explicit Practice(std::uint64_t seed = 1) : random(seed) {}
     MemoryProgressFile file;
@@ -25,7 +20,7 @@ struct Practice {
     LoggedSound sound;
     LoggedMicrophone microphone;
     Random random;
-    PracticeSession session{bank(), book, store, sound, microphone, random};
+    PracticeSession session{pelomar::testing::embeddedBank(), book, store, sound, microphone, random};
 
     const Question& q() const { return *session.question(); }
     int wrongIndex() const { return q().candidates.right == 0 ? 1 : 0; }

@@ -19,11 +19,6 @@ using pelomar::testing::MemoryProgressFile;
 
 namespace {
 
-const WordBank& bank() {
-    static const WordBank built = embeddedWordBank();
-    return built;
-}
-
 // A learner saying something: room noise, 350 ms of voice, room noise.
 Samples said(int ms = 350) { return joined({noise(400, -60), tone(ms, 180, -18), noise(700, -60)}); }
 
@@ -37,7 +32,7 @@ struct Practice {
     LoggedSound sound;
     LoggedMicrophone microphone;
     Random random{3};
-    PracticeSession session{bank(), book, store, sound, microphone, random};
+    PracticeSession session{pelomar::testing::embeddedBank(), book, store, sound, microphone, random};
 
     const Question& q() const { return *session.question(); }
     PracticeKey answerKey(int index) const {
