@@ -1,8 +1,10 @@
 // The practice window's behaviour, without the window: rounds of questions,
 // the answers and what follows them, the sounds and when they play, the
-// pages, and when the progress is saved. Every event comes with the time in
-// milliseconds; what is due later is reported by deadline() and done by
-// tick().
+// pages, and when the progress is saved; and saying it: when a take of the
+// microphone begins and ends, what it is compared with, the comparison's
+// sounds and its rating. Every event comes with the time in milliseconds;
+// what is due later is reported by deadline() and done by tick(); the
+// microphone's news comes through takeStarted, takeLevel and takeEnded.
 #pragma once
 
 #include <array>
