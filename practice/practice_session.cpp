@@ -417,6 +417,7 @@ void PracticeSession::rate(bool alike, std::int64_t now) {
 void PracticeSession::leaveComparison(std::int64_t now) {
     cutSequence();
     sound_.stopEverything();
+    trouble_ = TakeTrouble::None;
     page_ = comparedFrom_;
     if (page_ == PracticePage::Questions && (state_ == QuestionState::Right || state_ == QuestionState::Wrong))
         goOn(now);

@@ -82,7 +82,12 @@ std::optional<StoredRecord> parseRecord(std::string_view value) {
 std::string formatRecord(const SymbolRecord& record, std::string_view rest) {
     std::string value = std::to_string(record.right) + "/" + std::to_string(record.asked) + " " +
                         std::to_string(record.box);
-    if (record.rated > 0) value += " " + std::to_string(record.alike) + "/" + std::to_string(record.rated);
+    // Unrated, the field is left out, unless the next field would then be
+    // taken for it.
+    SymbolRecord next;
+    std::string_view following = rest;
+    if (record.rated > 0 || takeRatings(following, next))
+        value += " " + std::to_string(record.alike) + "/" + std::to_string(record.rated);
     return value + std::string(rest);
 }
 

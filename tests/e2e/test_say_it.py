@@ -33,14 +33,17 @@ def sounds_in(samples):
     return test_practice.sounds_in(samples, pulse_audio.RATE, quiet_ms=250)
 
 
-def same_sound(a, b, window=1500, slack=1200):
-    """The best correlation of a piece of b from its onset with a, anywhere
-    within `slack` samples of a's onset: the output may drop a few ms at the
-    start of a sound."""
-    piece = b[test_microphone.onset(b):][:window]
-    start = test_microphone.onset(a)
-    return max(test_microphone.correlation(a[k:k + window], piece)
-               for k in range(max(0, start - slack), start + slack) if k + window <= len(a))
+def same_sound(a, b, window=1500, slack=2400):
+    """How alike two plays of one sound are: the best correlation of a piece
+    of one from its onset with the other, anywhere within `slack` samples of
+    the other's onset, either way round. Wine's pulse output was seen to
+    drop the first few tens of ms of a sound now and then."""
+    def found(x, y):
+        piece = y[test_microphone.onset(y):][:window]
+        start = test_microphone.onset(x)
+        return max((test_microphone.correlation(x[k:k + window], piece)
+                    for k in range(max(0, start - slack), start + slack) if k + window <= len(x)), default=0.0)
+    return max(found(a, b), found(b, a))
 
 
 def inked(shot, origin, box, colour):

@@ -171,6 +171,10 @@ TEST_CASE("ratings of the learner's own attempts: a further field, merged, chang
         CHECK(parseRecord("7/9 3 x")->record.rated == 0);
         CHECK(parseRecord("7/9 3 2/5x")->rest == " 2/5x");  // not a ratings field: kept as it is
         CHECK(formatRecord(parseRecord("7/9 3")->record, "") == "7/9 3");  // unrated symbols as before
+        // Ratings that count nothing stay where they are when a field like them follows.
+        const auto empty = parseRecord("7/9 3 2/0 0/1");
+        CHECK(empty->record.rated == 0);
+        CHECK(parseRecord(formatRecord(empty->record, empty->rest))->rest == " 0/1");
     }
     SUBCASE("a symbol rated but never asked keeps its place; one asked keeps its box") {
         ProgressBook book;
