@@ -59,6 +59,7 @@ public:
 
     // MainWindowHandler
     void onMainWindowCreated() override;
+    void onMainWindowShown() override { sound_.prepareStreams(); }
     bool onMainWindowCloseQuery() override;
     void onCommand(int command) override;
     void onChartPointer(PointerEventKind kind, int x, int y, int keys) override;
@@ -191,8 +192,12 @@ void Program::onCommand(int command) {
     }
 }
 
-// The options are the menu's check marks at the moment of the event.
+// The options are the menu's check marks at the moment of the event. The
+// pointer on the chart may be about to play a sound: the sound output opens
+// again ahead whatever it has closed since it was last used, before the
+// event's own sound asks for it.
 void Program::onChartPointer(PointerEventKind kind, int x, int y, int keys) {
+    sound_.prepareStreams();
     const PointerBinding bound = bindPointerEvent(kind, keys, menu_);
     tracker_.handlePointer(x, y, kind, bound.keys, bound.options);
 }

@@ -49,7 +49,11 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
 IDLE = 3.0  # seconds between the window's showing and the first hover
 ENTRY_MS = 60  # from the move onto the chart to the move onto the symbol, after a pause
-QUIET = 0.25  # seconds without sound before the next hover
+# Before the next hover: the longest sound hovered (symbol 1, 1069 ms) is over,
+# and then nothing was heard for QUIET seconds. Symbol 1 holds 643 ms of
+# silence of its own, so silence alone does not tell that it has ended.
+SOUND_OVER = 1.3
+QUIET = 0.3
 GOAL_FIRST_MS = 30.0  # first hovers (after start, other format, after a pause)
 
 # Panel points (x, y): symbols 1 and 10 (a few pixels inside their cells),
@@ -203,9 +207,12 @@ def main():
                 def on_panel(point):
                     return ox + point[0], oy + point[1]
 
+                last = [0.0]
+
                 def hover(name, point):
+                    time.sleep(max(0.0, last[0] + SOUND_OVER - time.perf_counter()))
                     device.wait_quiet()
-                    moved = move(on_panel(point))
+                    moved = last[0] = move(on_panel(point))
                     heard = device.first_sound_after(moved)
                     if heard is None:
                         missed.append(name)

@@ -17,10 +17,24 @@ std::unique_ptr<SoundVoice> takeFrom(std::vector<std::unique_ptr<SoundVoice>>& v
     return taken;
 }
 
+// The format blocks of the sounds, each once.
+std::vector<std::vector<unsigned char>> soundFormats() {
+    std::vector<std::vector<unsigned char>> formats;
+    for (int n = 1; n <= 48; ++n) {
+        const AssetView sound = soundFor(n);
+        const std::optional<WavChunks> wav = walkWavChunks(sound.data, sound.size);
+        if (!wav) continue;
+        std::vector<unsigned char> format = deviceFormat(wav->format);
+        if (!format.empty() && std::find(formats.begin(), formats.end(), format) == formats.end())
+            formats.push_back(std::move(format));
+    }
+    return formats;
+}
+
 }  // namespace
 
 SoundPlayer::SoundPlayer(WaveDevice& device, Clock& clock, WorkerThreads& threads)
-    : device_(device), clock_(clock), threads_(threads) {}
+    : device_(device), clock_(clock), threads_(threads), formats_(soundFormats()) {}
 
 SoundPlayer::~SoundPlayer() { shutdownSounds(); }
 
@@ -86,6 +100,39 @@ bool SoundPlayer::start(const WavChunks& wav, bool loop) {
 void SoundPlayer::stopAllSounds() {
     std::lock_guard lock(mutex_);
     for (const auto& voice : voices_) voice->requestStop();
+}
+
+void SoundPlayer::prepareStreams() {
+    {
+        std::lock_guard lock(mutex_);
+        if (preparing_ || clock_.nowMs() < prepareAgainAtMs_) return;
+    }
+    if (device_.ready(formats_)) return;
+    {
+        std::lock_guard lock(mutex_);
+        preparing_ = true;
+        ++workers_;  // counted as a worker: the end waits for it as for a voice
+    }
+    bool started = false;
+    try {
+        started = threads_.start([this] { prepare(); });
+    } catch (const std::bad_alloc&) {
+    }
+    if (started) return;
+    std::lock_guard lock(mutex_);
+    preparing_ = false;
+    --workers_;
+    workerEnded_.notify_all();
+}
+
+void SoundPlayer::prepare() {
+    const bool ready = device_.prepare(formats_);
+    const std::int64_t now = clock_.nowMs();
+    std::lock_guard lock(mutex_);
+    preparing_ = false;
+    if (!ready) prepareAgainAtMs_ = now + kPrepareAgainMs;
+    --workers_;
+    workerEnded_.notify_all();
 }
 
 void SoundPlayer::shutdownSounds() {

@@ -53,6 +53,12 @@ public:
     bool playSamples(std::span<const std::int16_t> samples, int rate);
     // Asks every active voice to break off, and returns without waiting.
     void stopAllSounds() override;
+    // Has a sound worker open ahead what the next sounds will need (one
+    // stream of each format the sounds use), unless the device has it
+    // already or a preparation is under way; returns at once. After a
+    // preparation that found no device, or a format refused, the next one
+    // waits kPrepareAgainMs.
+    void prepareStreams();
     // Asks every active voice to break off, then waits until every worker has
     // released its voice and ended, and closes the streams the device keeps.
     void shutdownSounds();
@@ -73,9 +79,12 @@ public:
     // gone; false when that has not happened within `patience`.
     bool waitForSilence(std::chrono::milliseconds patience);
 
+    static constexpr std::int64_t kPrepareAgainMs = 30000;
+
 private:
     bool start(const WavChunks& wav, bool loop);
     void work(SoundVoice* voice);
+    void prepare();
 
     WaveDevice& device_;
     Clock& clock_;
@@ -86,6 +95,9 @@ private:
     std::vector<std::unique_ptr<SoundVoice>> voices_;
     int workers_ = 0;                  // worker threads that have not finished
     int abandoned_ = 0;
+    const std::vector<std::vector<unsigned char>> formats_;  // of the sounds, as the device takes them
+    bool preparing_ = false;
+    std::int64_t prepareAgainAtMs_ = 0;
 };
 
 }  // namespace pelomar

@@ -55,6 +55,15 @@ public:
     // Closes whatever streams the device keeps open between voices; called
     // once no voice is left.
     virtual void closeIdleStreams() {}
+    // Does ahead, on a sound worker, what would otherwise delay the next
+    // sounds: loads the output and opens one stream of each of these format
+    // blocks that has none kept, for the next voices to take, and closes the
+    // kept streams unused for too long. True when a stream of every format
+    // is kept now; false when there is no device or it refused a format.
+    virtual bool prepare(std::span<const std::vector<unsigned char>> /*formats*/) { return true; }
+    // True when prepare has nothing to do now. Cheap enough for every
+    // pointer event on the user-interface thread.
+    virtual bool ready(std::span<const std::vector<unsigned char>> /*formats*/) { return true; }
 };
 
 // What a voice shares with the device's callback: a lock over its count of

@@ -88,25 +88,51 @@ WaveOutDevice::~WaveOutDevice() { closeIdleStreams(); }
 
 std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> format, BlockListener& listener) {
     std::unique_ptr<Channel> channel;
-    std::vector<std::unique_ptr<Channel>> expired;  // closed outside the lock
     {
         std::lock_guard lock(mutex_);
-        channel = spares_.take(format, std::chrono::steady_clock::now(), expired);
+        channel = spares_.take(format, std::chrono::steady_clock::now());
     }
-    for (auto& old : expired) close(std::move(old));
-    if (!channel) {
-        // Without WINMM there is no device; a stream exists only where it was loaded.
-        if (!winmm() || winmm()->waveOutGetNumDevs() == 0) return nullptr;
-        channel = std::make_unique<Channel>();
-        channel->format.assign(format.begin(), format.end());
-        if (winmm()->waveOutOpen(&channel->handle, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
-                                 reinterpret_cast<DWORD_PTR>(&waveOutDone), reinterpret_cast<DWORD_PTR>(channel.get()),
-                                 CALLBACK_FUNCTION) != MMSYSERR_NOERROR)
-            return nullptr;
-        opened_.fetch_add(1);
-    }
+    if (!channel) channel = openChannel(format);
+    if (!channel) return nullptr;
     channel->listener.store(&listener);
     return std::make_unique<WaveOutStream>(*this, std::move(channel));
+}
+
+std::unique_ptr<WaveOutDevice::Channel> WaveOutDevice::openChannel(std::span<const unsigned char> format) {
+    // Without WINMM there is no device; a stream exists only where it was loaded.
+    if (!winmm() || winmm()->waveOutGetNumDevs() == 0) return nullptr;
+    auto channel = std::make_unique<Channel>();
+    channel->format.assign(format.begin(), format.end());
+    if (winmm()->waveOutOpen(&channel->handle, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
+                             reinterpret_cast<DWORD_PTR>(&waveOutDone), reinterpret_cast<DWORD_PTR>(channel.get()),
+                             CALLBACK_FUNCTION) != MMSYSERR_NOERROR)
+        return nullptr;
+    opened_.fetch_add(1);
+    return channel;
+}
+
+bool WaveOutDevice::prepare(std::span<const std::vector<unsigned char>> formats) {
+    std::vector<std::unique_ptr<Channel>> closing;
+    std::vector<std::vector<unsigned char>> missing;
+    {
+        std::lock_guard lock(mutex_);
+        missing = spares_.missing(formats, std::chrono::steady_clock::now(), closing);
+    }
+    for (auto& old : closing) close(std::move(old));
+    bool all = true;
+    for (const auto& format : missing) {
+        std::unique_ptr<Channel> channel = openChannel(format);
+        if (channel)
+            keep(std::move(channel));
+        else
+            all = false;
+    }
+    return all;
+}
+
+bool WaveOutDevice::ready(std::span<const std::vector<unsigned char>> formats) {
+    std::lock_guard lock(mutex_);
+    return spares_.ready(formats, std::chrono::steady_clock::now());
 }
 
 void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
@@ -119,13 +145,17 @@ void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
         if (winmm()->waveOutRestart(channel->handle) != MMSYSERR_NOERROR) return close(std::move(channel));
         channel->paused = false;
     }
-    const Channel& kept = *channel;  // lives on, moved onto the shelf or into `evicted`
-    std::unique_ptr<Channel> evicted;
+    keep(std::move(channel));
+}
+
+void WaveOutDevice::keep(std::unique_ptr<Channel> channel) {
+    const Channel& kept = *channel;  // lives on, on the shelf or in `closing`
+    std::vector<std::unique_ptr<Channel>> closing;
     {
         std::lock_guard lock(mutex_);
-        evicted = spares_.keep(std::move(channel), kept.format, std::chrono::steady_clock::now());
+        spares_.keep(std::move(channel), kept.format, std::chrono::steady_clock::now(), closing);
     }
-    if (evicted) close(std::move(evicted));
+    for (auto& old : closing) close(std::move(old));
 }
 
 void WaveOutDevice::close(std::unique_ptr<Channel> channel) {

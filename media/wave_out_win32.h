@@ -4,13 +4,20 @@
 // queued and unprepared as the voice releases them.
 //
 // Opening a stream costs milliseconds, far more than the rest of starting a
-// sound (see bench/README.md), so a stream whose voice has
-// ended cleanly is reset and kept for the next voice of the same format
-// instead of being closed: up to kSparesPerFormat per format, kMaxSpares in
-// all. A stream kept unused for longer than `keepIdle` is closed rather than
-// reused, so that after a pause sounds go to whatever the default output is
-// by then; one the device failed on is never kept. closeIdleStreams, called
-// when the program ends, closes them all.
+// sound (see bench/README.md), so a stream whose voice has ended cleanly is
+// reset and kept for the next voice of the same format instead of being
+// closed: up to kSparesPerFormat per format, kMaxSpares in all. (Each sound
+// having a stream of its own, opened for it and closed when it ends, is the
+// plainer design; keeping them is for speed.) A stream kept unused for longer
+// than `keepIdle` is closed rather than reused, so that after a pause sounds
+// go to whatever the default output is by then; one the device failed on is
+// never kept. closeIdleStreams, called when the program ends, closes them all.
+//
+// prepare opens streams ahead, before any voice asks: the first use of the
+// device (loading WINMM, the system starting its audio driver) and the
+// opening itself then cost a sound nothing. A prepared stream is left
+// unstarted: its first block reaches the device sooner than on a stream that
+// is already playing silence.
 //
 // A stream the device will not close (blocks still out on it) is kept, never
 // freed, for the rest of the run: the device may still write the blocks'
@@ -42,6 +49,8 @@ public:
 
     std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) override;
     void closeIdleStreams() override;
+    bool prepare(std::span<const std::vector<unsigned char>> formats) override;
+    bool ready(std::span<const std::vector<unsigned char>> formats) override;
 
     // Streams opened on the device so far, streams kept for reuse now, and
     // streams the device would not close. For the tests and benchmarks.
@@ -53,6 +62,9 @@ public:
 
 private:
     friend class WaveOutStream;
+    // A new stream on the device; null when there is none or it refuses the format.
+    std::unique_ptr<Channel> openChannel(std::span<const unsigned char> format);
+    void keep(std::unique_ptr<Channel> channel);
     void giveBack(std::unique_ptr<Channel> channel);
     void close(std::unique_ptr<Channel> channel);
 

@@ -26,6 +26,8 @@ static_assert(kMsgKeyDown == WM_KEYDOWN && kMsgSysKeyDown == WM_SYSKEYDOWN && kV
 const wchar_t kMainClass[] = L"PelomarMainWindow";
 const wchar_t kPanelClass[] = L"PelomarChartPanel";
 constexpr int kPenWidth = 5;
+// Posted to the main window by its own showing.
+constexpr UINT kMsgShown = WM_APP + 1;
 
 void unite(RECT& acc, const RECT& r) {
     if (IsRectEmpty(&acc))
@@ -294,6 +296,13 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
         if (!panel_.create(hwnd_, handler_)) return -1;
         handler_->onMainWindowCreated();
+        return 0;
+    case WM_SHOWWINDOW:
+        // Sent while the window is being shown; the handler hears of it after.
+        if (wParam) PostMessageW(hwnd_, kMsgShown, 0, 0);
+        break;
+    case kMsgShown:
+        handler_->onMainWindowShown();
         return 0;
     case WM_NCACTIVATE:
         // The card window takes the focus; the title bar stays in the active colours.

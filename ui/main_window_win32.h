@@ -30,6 +30,9 @@ public:
     virtual ~MainWindowHandler() = default;
     // The main window and its panel exist; runs before creation returns.
     virtual void onMainWindowCreated() = 0;
+    // The main window has been shown (from hidden); runs once the showing
+    // is over, from the message loop.
+    virtual void onMainWindowShown() {}
     // Close button, Alt+F4, Esc, end of session: true lets the window close.
     virtual bool onMainWindowCloseQuery() = 0;
     virtual void onCommand(int command) = 0;

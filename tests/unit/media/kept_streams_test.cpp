@@ -18,43 +18,91 @@ std::unique_ptr<Stream> stream(int id) { return std::make_unique<Stream>(Stream{
 
 int idOf(const std::unique_ptr<Stream>& s) { return s ? s->id : 0; }
 
+using Streams = KeptStreams<Stream>::Streams;
+using Format = KeptStreams<Stream>::Format;
+
+std::vector<int> ids(const Streams& streams) {
+    std::vector<int> out;
+    for (const auto& s : streams) out.push_back(idOf(s));
+    return out;
+}
+
 }  // namespace
 
 TEST_CASE("kept streams: the newest of the format first, a limit per format and in all") {
     KeptStreams<Stream> kept(2, 3, 30s);
     const auto t = std::chrono::steady_clock::time_point{} + 1h;
-    std::vector<std::unique_ptr<Stream>> expired;
-    CHECK(kept.take(k8bit, t, expired) == nullptr);
+    Streams closing;
+    CHECK(kept.take(k8bit, t) == nullptr);
 
-    CHECK(kept.keep(stream(1), k8bit, t) == nullptr);
-    CHECK(kept.keep(stream(2), k8bit, t + 1s) == nullptr);
-    CHECK(idOf(kept.keep(stream(3), k8bit, t + 2s)) == 3);  // two of that format are kept already
-    CHECK(kept.keep(stream(4), k16bit, t + 3s) == nullptr);
-    CHECK(idOf(kept.keep(stream(5), k16bit, t + 4s)) == 1);  // full: the oldest goes
+    kept.keep(stream(1), k8bit, t, closing);
+    kept.keep(stream(2), k8bit, t + 1s, closing);
+    CHECK(closing.empty());
+    kept.keep(stream(3), k8bit, t + 2s, closing);  // two of that format are kept already
+    CHECK(ids(closing) == std::vector<int>{3});
+    kept.keep(stream(4), k16bit, t + 3s, closing);
+    kept.keep(stream(5), k16bit, t + 4s, closing);  // full: the oldest goes
+    CHECK(ids(closing) == std::vector<int>{3, 1});
     CHECK(kept.size() == 3);
 
-    CHECK(idOf(kept.take(k8bit, t + 5s, expired)) == 2);
-    CHECK(kept.take(k8bit, t + 5s, expired) == nullptr);
-    CHECK(idOf(kept.take(k16bit, t + 5s, expired)) == 5);
-    CHECK(expired.empty());
+    CHECK(idOf(kept.take(k8bit, t + 5s)) == 2);
+    CHECK(kept.take(k8bit, t + 5s) == nullptr);
+    CHECK(idOf(kept.take(k16bit, t + 5s)) == 5);
     CHECK(kept.size() == 1);
 }
 
-TEST_CASE("kept streams: one unused for too long is given back to be closed, not taken") {
+TEST_CASE("kept streams: one unused for too long is never taken, and goes at the next keep") {
     KeptStreams<Stream> kept(2, 6, 30s);
     const auto t = std::chrono::steady_clock::time_point{} + 1h;
-    std::vector<std::unique_ptr<Stream>> expired;
-    kept.keep(stream(1), k8bit, t);
-    kept.keep(stream(2), k16bit, t + 20s);
-    kept.keep(stream(3), k8bit, t + 25s);
-    // At t + 31 s only the first has waited more than 30 s.
-    CHECK(idOf(kept.take(k8bit, t + 31s, expired)) == 3);
-    REQUIRE(expired.size() == 1);
-    CHECK(expired[0]->id == 1);
-    CHECK(kept.take(k8bit, t + 31s, expired) == nullptr);
-    CHECK(kept.size() == 1);
-    std::vector<std::unique_ptr<Stream>> all = kept.takeAll();
-    REQUIRE(all.size() == 1);
-    CHECK(all[0]->id == 2);
+    Streams closing;
+    kept.keep(stream(1), k8bit, t, closing);
+    kept.keep(stream(2), k16bit, t + 20s, closing);
+    kept.keep(stream(3), k8bit, t + 25s, closing);
+    // At t + 31 s only the first has waited more than 30 s; taking leaves it where it is.
+    CHECK(idOf(kept.take(k8bit, t + 31s)) == 3);
+    CHECK(kept.take(k8bit, t + 31s) == nullptr);
+    CHECK(kept.size() == 2);
+
+    kept.keep(stream(4), k8bit, t + 31s, closing);
+    CHECK(ids(closing) == std::vector<int>{1});
+    kept.keep(stream(5), k8bit, t + 32s, closing);
+
+    // Two expired streams of a format do not hold its places: a fresh one is kept.
+    kept.keep(stream(6), k8bit, t + 70s, closing);
+    CHECK(ids(closing) == std::vector<int>{1, 2, 4, 5});
+    CHECK(idOf(kept.take(k8bit, t + 70s)) == 6);
+    CHECK(kept.size() == 0);
+
+    kept.keep(stream(7), k16bit, t + 80s, closing);
+    CHECK(ids(kept.takeAll()) == std::vector<int>{7});
+    CHECK(kept.size() == 0);
+}
+
+TEST_CASE("kept streams: a preparation finds the formats without a stream and the expired ones") {
+    KeptStreams<Stream> kept(2, 6, 30s);
+    const auto t = std::chrono::steady_clock::time_point{} + 1h;
+    const std::vector<Format> both{Format(std::begin(k8bit), std::end(k8bit)),
+                                   Format(std::begin(k16bit), std::end(k16bit))};
+    Streams closing;
+    CHECK_FALSE(kept.ready(both, t));
+    CHECK(kept.missing(both, t, closing) == both);
+
+    kept.keep(stream(1), k8bit, t, closing);
+    kept.keep(stream(2), k16bit, t + 10s, closing);
+    kept.keep(stream(3), k8bit, t + 20s, closing);
+    CHECK(kept.ready(both, t + 30s));
+    CHECK(kept.missing(both, t + 30s, closing).empty());
+
+    // The first has expired: with the other 8-bit stream fresh, there is still
+    // work, the closing of the expired one.
+    CHECK_FALSE(kept.ready(both, t + 31s));
+    CHECK(kept.missing(both, t + 31s, closing).empty());
+    CHECK(ids(closing) == std::vector<int>{1});
+    CHECK(kept.ready(both, t + 31s));
+
+    // All expired: both formats are missing again.
+    closing.clear();
+    CHECK(kept.missing(both, t + 51s, closing) == both);
+    CHECK(ids(closing) == std::vector<int>{2, 3});
     CHECK(kept.size() == 0);
 }

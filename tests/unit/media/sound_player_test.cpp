@@ -267,6 +267,59 @@ TEST_CASE("the end waits for the sounds only so long, then gives up on them") {
     }
 }
 
+TEST_CASE("streams are prepared ahead on a worker, one preparation at a time") {
+    Rig rig;
+    rig.player.prepareStreams();  // the device has what it needs: nothing to do
+    CHECK(rig.player.waitForSilence(kPatience));
+    CHECK(rig.device.prepares() == 0);
+
+    rig.device.isReady = false;
+    rig.device.holdPrepares(true);
+    rig.player.prepareStreams();
+    REQUIRE(rig.device.waitFor([](const FakeDevice& d) { return d.prepares() == 1; }));
+    rig.player.prepareStreams();  // one is under way
+    CHECK(rig.device.prepareThread() != std::this_thread::get_id());
+    // The formats of the sounds, each once, as a voice opens its stream with them.
+    std::vector<Bytes> formats;
+    for (int n : {1, 2}) {
+        const AssetView image = soundFor(n);
+        formats.emplace_back(image.data + 20, image.data + 36);
+        formats.back().insert(formats.back().end(), {0, 0});
+    }
+    CHECK(rig.device.preparedFormats() == formats);
+
+    SUBCASE("the end waits for a preparation as for a voice") {
+        {
+            Ending end(rig.player, kEndPatience);
+            CHECK(end.answer() == std::optional<bool>(false));
+        }
+        rig.device.holdPrepares(false);
+        Ending end(rig.player, kPatience);
+        CHECK(end.answer() == std::optional<bool>(true));
+        CHECK(rig.device.prepares() == 1);
+    }
+    SUBCASE("after one that found no device, the next waits") {
+        rig.device.prepareSucceeds = false;
+        rig.device.holdPrepares(false);
+        REQUIRE(rig.player.waitForSilence(kPatience));
+        rig.clock.advance(SoundPlayer::kPrepareAgainMs - 1);
+        rig.player.prepareStreams();
+        REQUIRE(rig.player.waitForSilence(kPatience));
+        CHECK(rig.device.prepares() == 1);
+        rig.clock.advance(1);
+        rig.player.prepareStreams();
+        REQUIRE(rig.player.waitForSilence(kPatience));
+        CHECK(rig.device.prepares() == 2);
+    }
+    SUBCASE("after one that succeeded, the next goes when the device asks for it") {
+        rig.device.holdPrepares(false);
+        REQUIRE(rig.player.waitForSilence(kPatience));
+        rig.player.prepareStreams();
+        REQUIRE(rig.player.waitForSilence(kPatience));
+        CHECK(rig.device.prepares() == 2);
+    }
+}
+
 TEST_CASE("refused images start nothing") {
     Rig rig;
     const AssetView image = soundFor(1);

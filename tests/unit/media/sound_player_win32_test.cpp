@@ -297,6 +297,37 @@ TEST_CASE("a stream kept unused for too long is closed, not reused") {
     CHECK(device.spareStreams() == 1);  // the second one; the first was closed
 }
 
+TEST_CASE("streams opened ahead play the next sounds of their formats") {
+    std::vector<std::vector<unsigned char>> formats;
+    for (int n : {1, 2}) {
+        const AssetView image = soundFor(n);
+        formats.push_back(deviceFormat(walkWavChunks(image.data, image.size)->format));
+    }
+    CountingDevice device;
+    SystemClock clock;
+    Win32WorkerThreads threads;
+    SoundPlayer player(device, clock, threads);
+    WaveOutDevice& real = device.real();
+    CHECK_FALSE(real.ready(formats));
+    CHECK(real.prepare(formats));
+    CHECK(real.streamsOpened() == 2);
+    CHECK(real.ready(formats));
+    CHECK(real.prepare(formats));  // nothing left to do
+    CHECK(real.streamsOpened() == 2);
+
+    for (int n : {1, 2}) REQUIRE(player.playSymbol(n));
+    REQUIRE(player.waitForSilence(20s));
+    CHECK(real.streamsOpened() == 2);
+    const std::vector<StreamCounts> streams = device.counts();
+    REQUIRE(streams.size() == 2);
+    for (const StreamCounts& c : streams) {
+        CHECK(c.queued > 0);
+        CHECK(c.played == c.queued);
+    }
+    CHECK(streams[0].bytes == samplesOf(1));
+    CHECK(streams[1].bytes == samplesOf(2));
+}
+
 TEST_CASE("rapid play and stop leaves no voice, thread or handle behind") {
     SystemClock clock;
     CountingDevice device;

@@ -175,6 +175,29 @@ public:
         return idleCloses_;
     }
 
+    // Preparation: whether the device has what it needs, what a preparation
+    // reports; while held, a preparation does not return.
+    std::atomic<bool> isReady{true};
+    bool prepareSucceeds = true;
+
+    bool ready(std::span<const Bytes>) override { return isReady.load(); }
+    bool prepare(std::span<const Bytes> formats) override {
+        std::unique_lock lock(mutex_);
+        ++prepares_;
+        preparedFormats_.assign(formats.begin(), formats.end());
+        prepareThread_ = std::this_thread::get_id();
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !holdPrepares_; });
+        ++preparesDone_;
+        changed_.notify_all();
+        return prepareSucceeds;
+    }
+    void holdPrepares(bool hold) {
+        std::lock_guard lock(mutex_);
+        holdPrepares_ = hold;
+        changed_.notify_all();
+    }
+
     // Waits until `ready` holds for the device's state; false after kPatience.
     bool waitFor(const std::function<bool(const FakeDevice&)>& ready) {
         std::unique_lock lock(mutex_);
@@ -192,6 +215,10 @@ public:
     const StreamLog& streamAt(std::size_t i) const { return *streams_.at(i); }
     int opens() const { return opens_; }
     int breakOffsEntered() const { return breakOffsEntered_; }
+    int prepares() const { return prepares_; }
+    int preparesDone() const { return preparesDone_; }
+    const std::vector<Bytes>& preparedFormats() const { return preparedFormats_; }
+    std::thread::id prepareThread() const { return prepareThread_; }
 
 private:
     class Stream final : public WaveStream {
@@ -257,6 +284,11 @@ private:
     bool holdBreakOffs_ = false;
     int idleCloses_ = 0;
     bool holdCloses_ = false;
+    int prepares_ = 0;
+    int preparesDone_ = 0;
+    bool holdPrepares_ = false;
+    std::vector<Bytes> preparedFormats_;
+    std::thread::id prepareThread_;
 };
 
 // A clock that stands still until advanced. It remembers the deadline of
