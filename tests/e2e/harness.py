@@ -448,6 +448,42 @@ class SessionTestCase(unittest.TestCase):
         self.session.move(2, 2)
 
 
+class SoundPipe:
+    """A sound output whose device writes into a FIFO that is read here, for
+    programs started meanwhile: opened() tells whether one of them has the
+    device open. Whatever is written is read and dropped."""
+
+    def __init__(self, session):
+        self.session = session
+        self.path = os.path.join(WORK_DIR, "sound-%s.fifo" % session.name)
+
+    def __enter__(self):
+        if os.path.exists(self.path):
+            os.remove(self.path)
+        os.mkfifo(self.path)
+        # Opened first and without waiting, so that the device's own opening
+        # of the FIFO never waits for a reader.
+        self.fd = os.open(self.path, os.O_RDONLY | os.O_NONBLOCK)
+        self.output = self.session.sound_output('type file slave.pcm "null" file "%s" format "raw"' % self.path)
+        self.output.__enter__()
+        return self
+
+    def opened(self):
+        """True while a writer has the FIFO open: a read finds no data but no
+        end of file either."""
+        while True:
+            try:
+                if not os.read(self.fd, 1 << 16):
+                    return False
+            except BlockingIOError:
+                return True
+
+    def __exit__(self, *exc):
+        self.output.__exit__(*exc)
+        os.close(self.fd)
+        os.remove(self.path)
+
+
 # -- screen comparisons, the pop-up menu and the tray ------------------------------
 TRAY_AREA = (900, SCREEN[1] - 20, SCREEN[0], SCREEN[1])  # the right end of the taskbar
 MENU_ITEMS = 16  # the menu's 22 rows less its 6 separators

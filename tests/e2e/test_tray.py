@@ -103,17 +103,22 @@ class TrayTest(SessionTestCase):
         self.assertTrue(program.running())
 
     def test_hidden_start_shows_only_the_icon_until_it_is_pressed(self):
-        program, icon = self.start("tray-hidden", [HIDDEN])
-        shot = self.session.screenshot(save_as="tray-hidden-start.png")
-        self.assertEqual(self.visible_windows(), [])
-        # No window and no taskbar button: only the icon.
-        self.assertEqual(self.taskbar_buttons(shot), 0)
-        self.session.click(*icon)
-        window = harness.wait_until(self.visible_windows, 5.0)
-        self.assertTrue(window, "the first left press did not show the window")
-        self.session.key("alt+F4")
-        self.assertEqual(program.wait_exit(), 0)
-        self.assert_icon_gone()
+        # The sound output goes into a pipe read here: the program opens its
+        # streams ahead once the window is shown, never while it is hidden.
+        with harness.SoundPipe(self.session) as sound:
+            program, icon = self.start("tray-hidden", [HIDDEN])
+            shot = self.session.screenshot(save_as="tray-hidden-start.png")
+            self.assertEqual(self.visible_windows(), [])
+            # No window and no taskbar button: only the icon.
+            self.assertEqual(self.taskbar_buttons(shot), 0)
+            self.assertFalse(sound.opened(), "sound output opened while the window was hidden")
+            self.session.click(*icon)
+            window = harness.wait_until(self.visible_windows, 5.0)
+            self.assertTrue(window, "the first left press did not show the window")
+            self.assertTrue(harness.wait_until(sound.opened, 10.0), "no sound output opened once shown")
+            self.session.key("alt+F4")
+            self.assertEqual(program.wait_exit(), 0)
+            self.assert_icon_gone()
 
     def test_menu_opens_on_the_right_release_and_leaves_a_hidden_window_hidden(self):
         program, icon = self.start("tray-menu", [HIDDEN])
