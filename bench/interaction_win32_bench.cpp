@@ -4,9 +4,12 @@
 // 1. Hover: a pointer move reaches the chart panel's window procedure, and we
 //    time until the hovered symbol's first sound block is queued on the
 //    device and its card is shown (painted). Hovers alternate between symbols
-//    1 and 2, so each one is onto a new cell. The floor is the same path with
-//    the hover sound and card options off: hit test and frame only. Runs with
-//    only the card and only the sound on show where the time goes.
+//    1 and 2, so each one is onto a new cell. The plain floor is the same
+//    path with the hover sound and card options off: hit test and frame
+//    only. The pop-up floor adds what showing any card costs under Wine: an
+//    empty pop-up of the card window's size and styles, placed, shown and
+//    painted by the same calls as the card. Runs with only the card and
+//    only the sound on show where the time goes.
 // 2. Cards: decoding one card picture, the cost the card window pays once per
 //    symbol because it keeps what it decoded.
 // 3. Responsiveness: while a caption press reads a group, a second thread
@@ -41,6 +44,7 @@
 #include "media/worker_threads_win32.h"
 #include "app/pointer_binding.h"
 #include "settings/context_menu.h"
+#include "ui/card_placement.h"
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
 #include "ui/main_window_win32.h"
@@ -69,6 +73,8 @@ public:
         if (!stream) return nullptr;
         return std::make_unique<TimedStream>(std::move(stream));
     }
+    bool prepare(std::span<const std::vector<unsigned char>> formats) override { return real_.prepare(formats); }
+    bool ready(std::span<const std::vector<unsigned char>> formats) override { return real_.ready(formats); }
 
 private:
     WaveOutDevice real_;
@@ -90,6 +96,55 @@ private:
     CardWindow& card_;
 };
 
+// The pop-up floor's window: the card window's size, styles and owner, and
+// showCard's calls to place, show and paint it, with nothing drawn.
+class EmptyPopup {
+public:
+    bool create(HWND owner) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = L"PelomarBenchEmptyPopup";
+        RegisterClassExW(&wc);
+        hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, wc.lpszClassName, L"", WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN,
+                                0, 0, kCardWindowWidth, kCardWindowHeight, owner, nullptr, wc.hInstance, nullptr);
+        return hwnd_ != nullptr;
+    }
+    void show() {
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        const int width = r.right - r.left;
+        const int height = r.bottom - r.top;
+        const CardPosition at = placeCard(pointer.x, pointer.y, width, height, GetSystemMetrics(SM_CXSCREEN),
+                                          GetSystemMetrics(SM_CYSCREEN));
+        if (at.left != r.left || at.top != r.top) MoveWindow(hwnd_, at.left, at.top, width, height, TRUE);
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        ShowWindow(hwnd_, SW_SHOW);
+        SetActiveWindow(hwnd_);
+        UpdateWindow(hwnd_);
+    }
+    void hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_PAINT) {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        if (msg == WM_ERASEBKGND) return 1;  // as the card, whose picture covers it
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+
+    HWND hwnd_ = nullptr;
+};
+
 // The program's composition, as far as the chart needs it.
 class Bench final : public MainWindowHandler, public SoundActions {
 public:
@@ -99,13 +154,22 @@ public:
         main_.fitToChart();
         chart_.buildChart();
         card_.create(main_.hwnd());
+        popup_.create(main_.hwnd());
     }
+    // As the program: streams prepared once the window is shown and at
+    // every pointer event on the chart.
+    void onMainWindowShown() override { sound_.prepareStreams(); }
     bool onMainWindowCloseQuery() override { return true; }
     void onCommand(int) override {}
     void onChartPointer(PointerEventKind kind, int x, int y, int keys) override {
         reached = now();
+        sound_.prepareStreams();
         const PointerBinding bound = bindPointerEvent(kind, keys, menu);
         tracker_.handlePointer(x, y, kind, bound.keys, bound.options);
+        if (withPopup) {
+            popup_.show();
+            popupShown = now();
+        }
         handled = now();
     }
     void onChartRightPress() override {}
@@ -129,10 +193,14 @@ public:
     SoundPlayer& sound() { return sound_; }
     MessagePump& pump() { return pump_; }
 
+    EmptyPopup& popup() { return popup_; }
+
     ContextMenu menu;
     std::vector<double> soundCalls;  // how long stopAllSounds and playSymbol kept the thread
     long long reached = 0;
     long long handled = 0;
+    bool withPopup = false;  // the pop-up floor: every hover also shows the empty pop-up
+    long long popupShown = 0;
 
 private:
     TimedDevice device_;
@@ -142,6 +210,7 @@ private:
     SymbolChart chart_;
     MainWindow main_;
     CardWindow card_;
+    EmptyPopup popup_;
     TimedCard timedCard_{card_};
     MessagePump pump_{main_};
     GroupReader reader_{chart_, main_.panel(), pump_, *this, pump_};
@@ -158,16 +227,19 @@ void drain() {
 
 struct HoverTimes {
     std::vector<double> handler;  // the event reached the panel .. the handler returned
+    std::vector<double> popup;    // .. the pop-up floor's empty pop-up was shown and painted
     std::vector<double> card;     // .. the card was shown and painted
     std::vector<double> block;    // .. the sound's first block was queued
     std::vector<double> both;     // .. both of the above
 };
 
 // Hovers alternately onto symbols 1 and 2 through the panel's own messages,
-// with the hover sound and card options as given.
-HoverTimes hovers(Bench& bench, int count, bool sound, bool card) {
+// with the hover sound and card options as given, and for the pop-up floor
+// the empty pop-up shown at each.
+HoverTimes hovers(Bench& bench, int count, bool sound, bool card, bool popup = false) {
     bench.menu.setOption(Option::HoverSound, sound);
     bench.menu.setOption(Option::HoverCard, card);
+    bench.withPopup = popup;
     const HWND panel = bench.main().panel().hwnd();
     HoverTimes times;
     for (int i = 0; i < count + 10; ++i) {
@@ -188,6 +260,7 @@ HoverTimes hovers(Bench& bench, int count, bool sound, bool card) {
         }
         if (i >= 10) {  // the first ten warm up
             times.handler.push_back(ms(bench.handled - bench.reached));
+            if (popup) times.popup.push_back(ms(bench.popupShown - bench.reached));
             if (card) times.card.push_back(ms(shown - bench.reached));
             if (sound) times.block.push_back(ms(block - bench.reached));
             if (sound && card) times.both.push_back(ms(std::max(block, shown) - bench.reached));
@@ -195,6 +268,9 @@ HoverTimes hovers(Bench& bench, int count, bool sound, bool card) {
         Sleep(5);
     }
     bench.sound().stopAllSounds();
+    if (popup) bench.popup().hide();
+    bench.withPopup = false;
+    drain();
     return times;
 }
 
@@ -273,11 +349,14 @@ int main(int argc, char** argv) {
 
     std::printf("\n%d hovers each, alternating between two cells:\n", count);
     const HoverTimes floor = hovers(bench, count, false, false);
+    const HoverTimes popupFloor = hovers(bench, count, false, false, true);
     const HoverTimes cardOnly = hovers(bench, count, false, true);
     const HoverTimes soundOnly = hovers(bench, count, true, false);
     const HoverTimes full = hovers(bench, count, true, true);
     const HoverTimes floorAgain = hovers(bench, count, false, false);
+    const HoverTimes popupFloorAgain = hovers(bench, count, false, false, true);
     print("floor (sound and card off): handler", summarise(floor.handler));
+    print("pop-up floor: empty pop-up shown", summarise(popupFloor.popup));
     print("card only: card shown", summarise(cardOnly.card));
     print("sound only: handler", summarise(soundOnly.handler));
     print("sound only: first block queued", summarise(soundOnly.block));
@@ -286,14 +365,26 @@ int main(int argc, char** argv) {
     print("sound and card: first block queued", summarise(full.block));
     print("sound and card: both done", summarise(full.both));
     print("floor again: handler", summarise(floorAgain.handler));
+    print("pop-up floor again: empty pop-up shown", summarise(popupFloorAgain.popup));
     print("one stopAllSounds or playSymbol call", summarise(bench.soundCalls));
     {
         std::lock_guard lock(opensMutex);
         print("opening a wave-output stream (worker)", summarise(gOpens));
     }
-    std::printf("both done minus floor, medians: %.3f ms; card shown minus floor: %.3f ms (goal: under 1 ms)\n\n",
-                summarise(full.both).median - summarise(floor.handler).median,
-                summarise(full.card).median - summarise(floor.handler).median);
+    // Each floor is the median of its two runs together, one before the runs
+    // with the card and sound and one after, so that a machine that grows
+    // busier or quieter meanwhile moves both sides alike.
+    std::vector<double> plainFloor = floor.handler;
+    plainFloor.insert(plainFloor.end(), floorAgain.handler.begin(), floorAgain.handler.end());
+    std::vector<double> shownFloor = popupFloor.popup;
+    shownFloor.insert(shownFloor.end(), popupFloorAgain.popup.begin(), popupFloorAgain.popup.end());
+    const double plainMedian = summarise(plainFloor).median;
+    const double popupMedian = summarise(shownFloor).median;
+    std::printf("floors, both runs: plain %.3f ms, pop-up %.3f ms\n", plainMedian, popupMedian);
+    std::printf("medians above the plain floor: both done %.3f ms, card shown %.3f ms; "
+                "above the pop-up floor: both done %.3f ms, card shown %.3f ms\n\n",
+                summarise(full.both).median - plainMedian, summarise(full.card).median - plainMedian,
+                summarise(full.both).median - popupMedian, summarise(full.card).median - popupMedian);
     print("decoding one card picture (48 cards)", summarise(decodes));
     std::printf("showCard of a card not yet decoded: %.3f ms; of a decoded one: %.3f ms\n", coldShow, warmShow);
     // showCard alone, the pointer moving between two places or staying put.
@@ -387,9 +478,12 @@ int main(int argc, char** argv) {
     std::printf("median of 20-50 s: %.1f MiB; of the last 30 s: %.1f MiB\n\n", medianOf(early), medianOf(late));
 
     char figure[128];
-    const double hover = summarise(full.both).median - summarise(floor.handler).median;
+    const double hover = summarise(full.both).median - popupMedian;
     std::snprintf(figure, sizeof figure, "%.3f ms", hover);
-    verdict("hover: card shown and first block queued within 1 ms of the floor", hover <= 1.0, figure);
+    verdict("hover: card shown and block queued within 0.5 ms of the pop-up floor", hover <= 0.5, figure);
+    const double plainHover = summarise(full.both).median - plainMedian;
+    std::snprintf(figure, sizeof figure, "%.3f ms", plainHover);
+    verdict("former: card shown and block queued within 1 ms of the plain floor", plainHover <= 1.0, figure);
     std::snprintf(figure, sizeof figure, "worst %.1f ms", d.worst);
     verdict("reading: no message waits more than 70 ms", d.worst <= 70.0, figure);
     std::snprintf(figure, sizeof figure, "%+.2f MiB", growth);

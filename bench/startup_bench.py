@@ -1,10 +1,14 @@
 #!/usr/bin/python3
-"""Start-up time of Pelomar.exe against an empty window program.
+"""Start-up time of Pelomar.exe against two floors: an empty window program,
+and the same program adding a tray icon in Pelomar's order (the icon added
+while the hidden window is made, then the window shown), which is work the
+program's design requires and whose cost is Wine's more than ours.
 
-Both are started the same way (wine64 PROGRAM from the same folder on a
-private Xvfb and Wine virtual desktop), alternately, and timed from the
+All three are started the same way (wine64 PROGRAM from the same folder on
+a private Xvfb and Wine virtual desktop), by turns, and timed from the
 start of the process to its main window being mapped on the X screen.
-Prints the medians, their ratio and the executable sizes.
+Prints the medians, how far Pelomar's is above each floor's, and the
+executable sizes.
 
 A hidden keeper program holds Wine's desktop open for the whole run, and
 each start waits SETTLE seconds after the previous program has gone: Wine
@@ -26,7 +30,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 SETTLE = 0.5  # seconds between one program's end and the next start
 RETRIES = 3  # starts tried again when a program ends before showing its window
-GOAL_MS = 30.0  # Pelomar's median at most this much above the empty program's
+GOAL_MS = 20.0  # Pelomar's median at most this much above the tray floor's
+PLAIN_GOAL_MS = 30.0  # the former goal, against the plain empty window
 
 
 class ProgramEnded(RuntimeError):
@@ -112,12 +117,15 @@ def main():
     import harness  # after the environment is set
 
     empty = os.path.join(build, "bench", "empty_window.exe")
+    tray = os.path.join(build, "bench", "empty_tray_window.exe")
     session = harness.Session("startup-bench")
     session.start()
     try:
         folder = session.program_folder("bench")
         shutil.copy(empty, folder)
+        shutil.copy(tray, folder)
         empty_copy = os.path.join(folder, os.path.basename(empty))
+        tray_copy = os.path.join(folder, os.path.basename(tray))
         keeper = subprocess.Popen([harness.WINE, os.path.join(build, "bench", "desktop_keeper.exe")], cwd=folder,
                                   env=session.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if not harness.wait_until(lambda: session.windows("Wine desktop"), 30):
@@ -168,26 +176,34 @@ def main():
         pelomar_exe = os.path.join(folder, "Pelomar.exe")
         # One unmeasured start of each warms the prefix and the file cache.
         runs = ((pelomar_exe, harness.MAIN_TITLE_PATTERN, harness.MAIN_TITLE),
-                (empty_copy, "^Empty window$", "Empty window"))
+                (empty_copy, "^Empty window$", "Empty window"),
+                (tray_copy, "^Empty window with tray icon$", "Empty window with tray icon"))
         for run in runs:
             time_start(*run)
-        pelomar, baseline = [], []
+        times = [[] for _ in runs]
         for _ in range(rounds):
-            pelomar.append(time_start(*runs[0]))
-            baseline.append(time_start(*runs[1]))
+            for run, kept in zip(runs, times):
+                kept.append(time_start(*run))
     finally:
         session.stop()
 
-    mp, mb = statistics.median(pelomar), statistics.median(baseline)
-    print("rounds: %d (alternating; desktop held open, %.1f s between programs)" % (rounds, SETTLE))
-    print("Pelomar.exe      median %.1f ms  (min %.1f, max %.1f)" % (mp * 1000, min(pelomar) * 1000, max(pelomar) * 1000))
-    print("empty_window.exe median %.1f ms  (min %.1f, max %.1f)" % (mb * 1000, min(baseline) * 1000, max(baseline) * 1000))
-    above = (mp - mb) * 1000
-    print("goal: Pelomar's median at most %.0f ms above the empty program's: %s (%.1f ms above; ratio %.3f)"
-          % (GOAL_MS, "met" if above <= GOAL_MS else "NOT MET", above, mp / mb))
+    pelomar, plain, with_tray = times
+    print("rounds: %d (by turns; desktop held open, %.1f s between programs)" % (rounds, SETTLE))
+    for name, values in (("Pelomar.exe", pelomar), ("empty_window.exe", plain), ("empty_tray_window.exe", with_tray)):
+        print("%-22s median %.1f ms  (min %.1f, max %.1f)"
+              % (name, statistics.median(values) * 1000, min(values) * 1000, max(values) * 1000))
+    mp = statistics.median(pelomar)
+    above_tray = (mp - statistics.median(with_tray)) * 1000
+    above_plain = (mp - statistics.median(plain)) * 1000
+    print("tray floor above the plain floor: %.1f ms"
+          % ((statistics.median(with_tray) - statistics.median(plain)) * 1000))
+    print("goal: Pelomar's median at most %.0f ms above the tray floor's: %s (%.1f ms above)"
+          % (GOAL_MS, "met" if above_tray <= GOAL_MS else "NOT MET", above_tray))
+    print("former goal: at most %.0f ms above the plain floor's: %s (%.1f ms above)"
+          % (PLAIN_GOAL_MS, "met" if above_plain <= PLAIN_GOAL_MS else "NOT MET", above_plain))
     for retry in retries:
         print("started again: " + retry)
-    for exe in (os.path.join(build, "Pelomar.exe"), empty,
+    for exe in (os.path.join(build, "Pelomar.exe"), empty, tray,
                 os.path.join(os.path.dirname(build), "win32", "Pelomar.exe")):
         if os.path.exists(exe):
             print("size %-40s %8d bytes" % (os.path.relpath(exe, os.path.dirname(build)), os.path.getsize(exe)))
