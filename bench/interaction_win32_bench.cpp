@@ -74,7 +74,7 @@ public:
         return std::make_unique<TimedStream>(std::move(stream));
     }
     bool prepare(std::span<const std::vector<unsigned char>> formats) override { return real_.prepare(formats); }
-    bool ready(std::span<const std::vector<unsigned char>> formats) override { return real_.ready(formats); }
+    bool ready() override { return real_.ready(); }
 
 private:
     WaveOutDevice real_;

@@ -67,11 +67,14 @@ public:
         return lacking;
     }
 
-    // True when a preparation would have nothing to do at `now`: every format
-    // of `wanted` has a stream kept and none has expired.
-    bool ready(std::span<const Format> wanted, Time now) const {
-        return std::ranges::none_of(kept_, [&](const Entry& e) { return expired(e, now); }) &&
-               std::ranges::all_of(wanted, [&](const Format& format) { return has(format); });
+    // Until when a preparation has nothing to do (every format of `wanted`
+    // has a stream kept, and none has expired): the last moment before the
+    // first kept stream expires; Time::min() when a format has none now.
+    Time readyUntil(std::span<const Format> wanted) const {
+        if (!std::ranges::all_of(wanted, [&](const Format& format) { return has(format); })) return Time::min();
+        Time until = Time::max();
+        for (const Entry& e : kept_) until = std::min(until, e.since + keepIdle_);
+        return until;
     }
 
     // Every kept stream, for the caller to close.

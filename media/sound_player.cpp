@@ -107,7 +107,7 @@ void SoundPlayer::prepareStreams() {
         std::lock_guard lock(mutex_);
         if (preparing_ || clock_.nowMs() < prepareAgainAtMs_) return;
     }
-    if (device_.ready(formats_)) return;
+    if (device_.ready()) return;
     {
         std::lock_guard lock(mutex_);
         preparing_ = true;

@@ -61,9 +61,10 @@ public:
     // kept streams unused for too long. True when a stream of every format
     // is kept now; false when there is no device or it refused a format.
     virtual bool prepare(std::span<const std::vector<unsigned char>> /*formats*/) { return true; }
-    // True when prepare has nothing to do now. Cheap enough for every
-    // pointer event on the user-interface thread.
-    virtual bool ready(std::span<const std::vector<unsigned char>> /*formats*/) { return true; }
+    // True when preparing again, for the formats last prepared, would have
+    // nothing to do now; false before the first preparation. Takes no lock:
+    // it is asked at every pointer event on the user-interface thread.
+    virtual bool ready() { return true; }
 };
 
 // What a voice shares with the device's callback: a lock over its count of

@@ -91,6 +91,7 @@ std::unique_ptr<WaveStream> WaveOutDevice::open(std::span<const unsigned char> f
     {
         std::lock_guard lock(mutex_);
         channel = spares_.take(format, std::chrono::steady_clock::now());
+        publishReadiness();
     }
     if (!channel) channel = openChannel(format);
     if (!channel) return nullptr;
@@ -116,9 +117,12 @@ bool WaveOutDevice::prepare(std::span<const std::vector<unsigned char>> formats)
     std::vector<std::vector<unsigned char>> missing;
     {
         std::lock_guard lock(mutex_);
+        prepared_.assign(formats.begin(), formats.end());
         missing = spares_.missing(formats, std::chrono::steady_clock::now(), closing);
+        publishReadiness();
     }
-    for (auto& old : closing) close(std::move(old));
+    // Opened first, closed after: a sound may be starting meanwhile, and
+    // closing a stream (about 10 ms each under Wine) is the least urgent.
     bool all = true;
     for (const auto& format : missing) {
         std::unique_ptr<Channel> channel = openChannel(format);
@@ -127,12 +131,16 @@ bool WaveOutDevice::prepare(std::span<const std::vector<unsigned char>> formats)
         else
             all = false;
     }
+    for (auto& old : closing) close(std::move(old));
     return all;
 }
 
-bool WaveOutDevice::ready(std::span<const std::vector<unsigned char>> formats) {
-    std::lock_guard lock(mutex_);
-    return spares_.ready(formats, std::chrono::steady_clock::now());
+bool WaveOutDevice::ready() {
+    return std::chrono::steady_clock::now().time_since_epoch().count() <= readyUntil_.load();
+}
+
+void WaveOutDevice::publishReadiness() {
+    readyUntil_.store(spares_.readyUntil(prepared_).time_since_epoch().count());
 }
 
 void WaveOutDevice::giveBack(std::unique_ptr<Channel> channel) {
@@ -154,6 +162,7 @@ void WaveOutDevice::keep(std::unique_ptr<Channel> channel) {
     {
         std::lock_guard lock(mutex_);
         spares_.keep(std::move(channel), kept.format, std::chrono::steady_clock::now(), closing);
+        publishReadiness();
     }
     for (auto& old : closing) close(std::move(old));
 }
@@ -171,6 +180,7 @@ void WaveOutDevice::closeIdleStreams() {
     {
         std::lock_guard lock(mutex_);
         closing = spares_.takeAll();
+        publishReadiness();
     }
     for (auto& channel : closing) close(std::move(channel));
 }

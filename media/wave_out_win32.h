@@ -28,6 +28,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "media/kept_streams.h"
 #include "media/sound_voice.h"
@@ -50,7 +51,7 @@ public:
     std::unique_ptr<WaveStream> open(std::span<const unsigned char> format, BlockListener& listener) override;
     void closeIdleStreams() override;
     bool prepare(std::span<const std::vector<unsigned char>> formats) override;
-    bool ready(std::span<const std::vector<unsigned char>> formats) override;
+    bool ready() override;
 
     // Streams opened on the device so far, streams kept for reuse now, and
     // streams the device would not close. For the tests and benchmarks.
@@ -67,9 +68,13 @@ private:
     void keep(std::unique_ptr<Channel> channel);
     void giveBack(std::unique_ptr<Channel> channel);
     void close(std::unique_ptr<Channel> channel);
+    // After every change of the shelf, under the lock: until when it stays ready.
+    void publishReadiness();
 
     mutable std::mutex mutex_;
     KeptStreams<Channel> spares_;
+    std::vector<std::vector<unsigned char>> prepared_;  // the formats last prepared, under the lock
+    std::atomic<std::chrono::steady_clock::rep> readyUntil_{std::chrono::steady_clock::time_point::min().time_since_epoch().count()};
     std::atomic<int> opened_{0};
     std::atomic<int> unclosed_{0};
 };

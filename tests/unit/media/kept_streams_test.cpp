@@ -84,21 +84,22 @@ TEST_CASE("kept streams: a preparation finds the formats without a stream and th
     const std::vector<Format> both{Format(std::begin(k8bit), std::end(k8bit)),
                                    Format(std::begin(k16bit), std::end(k16bit))};
     Streams closing;
-    CHECK_FALSE(kept.ready(both, t));
+    CHECK(kept.readyUntil(both) == KeptStreams<Stream>::Time::min());
     CHECK(kept.missing(both, t, closing) == both);
 
     kept.keep(stream(1), k8bit, t, closing);
+    CHECK(kept.readyUntil(both) == KeptStreams<Stream>::Time::min());  // no 16-bit stream yet
     kept.keep(stream(2), k16bit, t + 10s, closing);
     kept.keep(stream(3), k8bit, t + 20s, closing);
-    CHECK(kept.ready(both, t + 30s));
+    CHECK(kept.readyUntil(both) == t + 30s);  // the first expires right after
     CHECK(kept.missing(both, t + 30s, closing).empty());
+    CHECK(closing.empty());
 
-    // The first has expired: with the other 8-bit stream fresh, there is still
-    // work, the closing of the expired one.
-    CHECK_FALSE(kept.ready(both, t + 31s));
+    // The first has expired: with the other 8-bit stream fresh, the work is
+    // the closing of the expired one.
     CHECK(kept.missing(both, t + 31s, closing).empty());
     CHECK(ids(closing) == std::vector<int>{1});
-    CHECK(kept.ready(both, t + 31s));
+    CHECK(kept.readyUntil(both) == t + 40s);
 
     // All expired: both formats are missing again.
     closing.clear();

@@ -180,7 +180,7 @@ public:
     std::atomic<bool> isReady{true};
     bool prepareSucceeds = true;
 
-    bool ready(std::span<const Bytes>) override { return isReady.load(); }
+    bool ready() override { return isReady.load(); }
     bool prepare(std::span<const Bytes> formats) override {
         std::unique_lock lock(mutex_);
         ++prepares_;
