@@ -44,7 +44,7 @@
 #include "media/worker_threads_win32.h"
 #include "app/pointer_binding.h"
 #include "settings/context_menu.h"
-#include "ui/card_placement.h"
+#include "ui/card_placement.h"  // the card window's size
 #include "ui/card_window_win32.h"
 #include "ui/group_reader.h"
 #include "ui/main_window_win32.h"
@@ -96,8 +96,8 @@ private:
     CardWindow& card_;
 };
 
-// The pop-up floor's window: the card window's size, styles and owner, and
-// showCard's calls to place, show and paint it, with nothing drawn.
+// The pop-up floor's window: the card window's size, styles and owner,
+// shown by the card's own showBesidePointer, with nothing drawn.
 class EmptyPopup {
 public:
     bool create(HWND owner) {
@@ -113,21 +113,7 @@ public:
                                 0, 0, kCardWindowWidth, kCardWindowHeight, owner, nullptr, wc.hInstance, nullptr);
         return hwnd_ != nullptr;
     }
-    void show() {
-        POINT pointer{};
-        GetCursorPos(&pointer);
-        RECT r{};
-        GetWindowRect(hwnd_, &r);
-        const int width = r.right - r.left;
-        const int height = r.bottom - r.top;
-        const CardPosition at = placeCard(pointer.x, pointer.y, width, height, GetSystemMetrics(SM_CXSCREEN),
-                                          GetSystemMetrics(SM_CYSCREEN));
-        if (at.left != r.left || at.top != r.top) MoveWindow(hwnd_, at.left, at.top, width, height, TRUE);
-        InvalidateRect(hwnd_, nullptr, FALSE);
-        ShowWindow(hwnd_, SW_SHOW);
-        SetActiveWindow(hwnd_);
-        UpdateWindow(hwnd_);
-    }
+    void show() { showBesidePointer(hwnd_); }
     void hide() { ShowWindow(hwnd_, SW_HIDE); }
 
 private:

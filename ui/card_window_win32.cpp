@@ -45,25 +45,29 @@ const Picture& CardWindow::picture(int n) {
     return p;
 }
 
-void CardWindow::showCard(int n) {
-    if (!hwnd_ || n < 1 || n > kSymbolCount) return;
-    picture(n);
-    shown_ = n;
+void showBesidePointer(HWND popup) {
     POINT pointer{};
     GetCursorPos(&pointer);
     RECT r{};
-    GetWindowRect(hwnd_, &r);
+    GetWindowRect(popup, &r);
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     const CardPosition at = placeCard(pointer.x, pointer.y, width, height, GetSystemMetrics(SM_CXSCREEN),
                                       GetSystemMetrics(SM_CYSCREEN));
-    if (at.left != r.left || at.top != r.top) MoveWindow(hwnd_, at.left, at.top, width, height, TRUE);
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
+    if (at.left != r.left || at.top != r.top) MoveWindow(popup, at.left, at.top, width, height, TRUE);
+    InvalidateRect(popup, nullptr, FALSE);
+    ShowWindow(popup, SW_SHOW);
     // SW_SHOW activates only a hidden window; a card kept up through a press
     // on the chart is made the active window again here.
-    SetActiveWindow(hwnd_);
-    UpdateWindow(hwnd_);
+    SetActiveWindow(popup);
+    UpdateWindow(popup);
+}
+
+void CardWindow::showCard(int n) {
+    if (!hwnd_ || n < 1 || n > kSymbolCount) return;
+    picture(n);
+    shown_ = n;
+    showBesidePointer(hwnd_);
 }
 
 void CardWindow::hideCard() {

@@ -20,6 +20,10 @@
 
 namespace pelomar {
 
+// Places a pop-up beside the pointer by the card's rule, shows it, makes it
+// the active window and paints it: all of showing a card but the card.
+void showBesidePointer(HWND popup);
+
 class CardWindow final : public CardActions {
 public:
     CardWindow() = default;
