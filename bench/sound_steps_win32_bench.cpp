@@ -76,6 +76,8 @@ void step(const char* name, Step&& run) {
 
 void settle() { Sleep(400); }
 
+DWORD WINAPI doNothing(LPVOID) { return 0; }
+
 DWORD WINAPI runSteps(LPVOID mainThread) {
     gDone = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     const Sound eight = soundOf(1);    // 8-bit, 11025 Hz
@@ -84,7 +86,7 @@ DWORD WINAPI runSteps(LPVOID mainThread) {
 
     settle();
     step("thread", [] {
-        const HANDLE t = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+        const HANDLE t = CreateThread(nullptr, 0, &doNothing, nullptr, 0, nullptr);
         WaitForSingleObject(t, INFINITE);
         CloseHandle(t);
     });
