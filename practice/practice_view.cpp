@@ -137,6 +137,7 @@ private:
         }
     }
 
+    // The line under the page; it stops short of the 我的进度 button unless told otherwise.
     void status(std::wstring line, int right = 324) { text({kMargin, 330, right, 350}, std::move(line), kMuted); }
 
     // Where a take is shown: the preparing, the level meter, or why it gave
@@ -336,9 +337,11 @@ private:
             const std::wstring example = words.empty() ? std::wstring(L"-") : wide(words.front().text);
             status(r.asked == 0 ? fillIn(text::wide::kPracticeCellUnseen, {example})
                                 : fillIn(text::wide::kPracticeCellCounts,
-                                         {example, number(r.right), number(r.asked), number(r.right * 100ull / r.asked)}));
+                                         {example, number(r.right), number(r.asked), number(r.right * 100ull / r.asked)}),
+                   kPracticeClientWidth - kMargin);
         } else {
-            status(std::wstring(s_.inMemoryOnly() ? text::wide::kPracticeMemoryOnly : text::wide::kPracticeProgressHint));
+            status(std::wstring(s_.inMemoryOnly() ? text::wide::kPracticeMemoryOnly : text::wide::kPracticeProgressHint),
+                   kPracticeClientWidth - kMargin);
         }
     }
 

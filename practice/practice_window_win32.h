@@ -50,6 +50,8 @@ public:
 
     // For the tests and the benchmark.
     const PracticeSession* session() const;
+    // The font a text of this size is drawn in.
+    HFONT font(TextSize size) const;
 
 private:
     template <class Window>
@@ -77,7 +79,6 @@ private:
     void drawCell(HDC dc, const DrawItem& item);
     void drawMarkedWord(HDC dc, const DrawItem& item);
     void drawPixels(HDC dc, const DrawItem& item);
-    HFONT font(TextSize size) const;
     void createFonts();
     void releaseFonts();
     void releaseBackBuffer();

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "media/capture_test_support.h"
 #include "practice/practice_window_win32.h"
@@ -154,6 +156,79 @@ TEST_CASE("the practice window hears the microphone: R after an answer records, 
     REQUIRE(recorder.waitForIdle(kPatience));
     CHECK(recorder.state().phase == RecordingPhase::Cancelled);
     CHECK(microphone.log().closed);
+    wchar_t exe[MAX_PATH];
+    std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    DeleteFileW((path.substr(0, path.rfind(L'\\') + 1) + std::wstring(kProgressFileName)).c_str());
+}
+
+namespace {
+
+// The single-line texts of the window's scene now that are wider than their
+// boxes in the window's own fonts, each as "text (width > box)".
+std::vector<std::string> textsCutOff(const PracticeWindow& practice) {
+    std::vector<std::string> cut;
+    const HDC dc = GetDC(practice.hwnd());
+    for (const DrawItem& item : practiceScene(*practice.session())) {
+        if (item.kind != DrawItem::Kind::Text || item.wrap) continue;
+        const HGDIOBJ old = SelectObject(dc, practice.font(item.size));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, item.text.c_str(), static_cast<int>(item.text.size()), &size);
+        SelectObject(dc, old);
+        if (size.cx > item.box.width()) {
+            const int n = WideCharToMultiByte(CP_UTF8, 0, item.text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+            std::string utf8(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, item.text.c_str(), -1, utf8.data(), n, nullptr, nullptr);
+            cut.push_back(utf8 + " (" + std::to_string(size.cx) + " > " + std::to_string(item.box.width()) + ")");
+        }
+    }
+    ReleaseDC(practice.hwnd(), dc);
+    return cut;
+}
+
+LPARAM at(const Box& b) { return MAKELPARAM((b.left + b.right) / 2, (b.top + b.bottom) / 2); }
+
+}  // namespace
+
+TEST_CASE("every single-line text of the practice window fits its box: a whole round, its end, the progress page") {
+    Handler handler;
+    MainWindow main;
+    REQUIRE(main.create(GetModuleHandleW(nullptr), &handler));
+    LoggedSound sound;
+    FakeMicrophone microphone;
+    FakeClock clock;
+    TestThreads threads;
+    SoundRecorder recorder(microphone, clock, threads);
+    PracticeWindow practice(sound, recorder);
+    practice.open(GetModuleHandleW(nullptr), main.hwnd());
+    REQUIRE(practice.exists());
+    const HWND window = practice.hwnd();
+    std::vector<std::string> cut;
+    const auto look = [&] {
+        for (std::string& line : textsCutOff(practice)) cut.push_back(std::move(line));
+    };
+    // Answers 1 and 2 by turns, so that both right and wrong answers are
+    // seen, through the round's end and into the next round.
+    for (int i = 0; i < 22; ++i) {
+        look();
+        SendMessageW(window, WM_KEYDOWN, i % 2 ? '2' : '1', 0);
+        look();
+        SendMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(progressBox()));
+    SendMessageW(window, WM_LBUTTONUP, 0, at(progressBox()));
+    REQUIRE(practice.session()->page() == PracticePage::Progress);
+    look();
+    for (int n = 1; n <= kSymbolCount; ++n) {
+        SendMessageW(window, WM_MOUSEMOVE, 0, at(progressCellBox(n)));
+        look();
+    }
+    std::sort(cut.begin(), cut.end());
+    cut.erase(std::unique(cut.begin(), cut.end()), cut.end());
+    CHECK(cut.empty());
+    for (const std::string& line : cut) MESSAGE("cut off: " << line);
+
+    SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    pump();
     wchar_t exe[MAX_PATH];
     std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
     DeleteFileW((path.substr(0, path.rfind(L'\\') + 1) + std::wstring(kProgressFileName)).c_str());
